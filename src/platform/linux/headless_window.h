@@ -1,0 +1,12 @@
+#pragma once
+#include <memory>
+
+#include "platform/window.h"
+
+namespace tilvo::platform::linux_host {
+
+// The window where there is no display: it keeps its state (size, place, visibility) and shows nothing.
+// The primary work area is 1920 x 1080 unless TILVO_SCREEN ("WIDTHxHEIGHT") says otherwise.
+std::unique_ptr<Window> createHeadlessWindow();
+
+}  // namespace tilvo::platform::linux_host

@@ -1,0 +1,43 @@
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tilvo::platform {
+namespace {
+
+std::unique_ptr<Platform>& installed() {
+  static std::unique_ptr<Platform> p;
+  return p;
+}
+
+template <typename T>
+T& require(const std::unique_ptr<T>& piece, const char* name) {
+  if (!piece) {
+    std::fprintf(stderr, "platform: no %s installed\n", name);
+    std::abort();
+  }
+  return *piece;
+}
+
+}  // namespace
+
+Platform& current() { return require(installed(), "platform"); }
+
+std::unique_ptr<Platform> install(std::unique_ptr<Platform> p) {
+  std::swap(installed(), p);
+  return p;
+}
+
+MainLoop& loop() { return require(current().loop, "main loop"); }
+DebugOutput& debugOutput() { return require(current().debugOutput, "debug output"); }
+FileSystem& fileSystem() { return require(current().fileSystem, "file system"); }
+Registry& registry() { return require(current().registry, "registry"); }
+ProfileFile& profile() { return require(current().profile, "profile file"); }
+Processes& processes() { return require(current().processes, "processes"); }
+Shell& shell() { return require(current().shell, "shell"); }
+SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); }
+Window& window() { return require(current().window, "window"); }
+Browser& browser() { return require(current().browser, "browser"); }
+
+}  // namespace tilvo::platform

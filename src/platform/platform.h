@@ -1,0 +1,52 @@
+#pragma once
+// The set of platform services the logic runs on. main() installs the Linux implementation; tests install
+// real pieces, fakes, or a mix.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+#include "platform/debug_output.h"
+#include "platform/file_system.h"
+#include "platform/main_loop.h"
+#include "platform/processes.h"
+#include "platform/profile_file.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
+#include "platform/window.h"
+
+namespace tilvo::platform {
+
+struct Platform {
+  std::vector<std::string> arguments;  // argv[1..]
+  std::vector<std::string> settings;   // the environment overrides in effect, "NAME=value", for the log
+  std::unique_ptr<MainLoop> loop;
+  std::unique_ptr<DebugOutput> debugOutput;
+  std::unique_ptr<FileSystem> fileSystem;
+  std::unique_ptr<Registry> registry;
+  std::unique_ptr<ProfileFile> profile;
+  std::unique_ptr<Processes> processes;
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<SystemInfo> systemInfo;
+  std::unique_ptr<Window> window;
+  std::unique_ptr<Browser> browser;
+};
+
+// The installed platform. Aborts with a message when none is installed or the piece is missing.
+Platform& current();
+// Installs `p` and returns the one installed before (for tests that restore it).
+std::unique_ptr<Platform> install(std::unique_ptr<Platform> p);
+
+MainLoop& loop();
+DebugOutput& debugOutput();
+FileSystem& fileSystem();
+Registry& registry();
+ProfileFile& profile();
+Processes& processes();
+Shell& shell();
+SystemInfo& systemInfo();
+Window& window();
+Browser& browser();
+
+}  // namespace tilvo::platform
