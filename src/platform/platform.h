@@ -15,6 +15,7 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "platform/window.h"
+#include "platform/zip_archive.h"
 
 namespace tilvo::platform {
 
@@ -31,6 +32,7 @@ struct Platform {
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
+  std::unique_ptr<ZipArchives> zipArchives;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -48,5 +50,6 @@ Shell& shell();
 SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
+ZipArchives& zipArchives();
 
 }  // namespace tilvo::platform

@@ -5,6 +5,7 @@
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
+#include "platform/linux/libzip_archives.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_system_info.h"
 #include "platform/linux/posix_shell.h"
@@ -32,6 +33,7 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->processes = createProcProcesses(drives);
   p->shell = createPosixShell(drives);
   p->window = createHeadlessWindow();
+  p->zipArchives = createLibzipArchives(drives);
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"})
     if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
   return p;
