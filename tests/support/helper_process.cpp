@@ -19,7 +19,8 @@ namespace tilvo::testing {
 
 void installSleeper(const std::string& hostPath) {
   std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
-  std::filesystem::copy_file(TILVO_SLEEPER, hostPath, std::filesystem::copy_options::overwrite_existing);
+  // A copy that is already there may be running: keep it.
+  std::filesystem::copy_file(TILVO_SLEEPER, hostPath, std::filesystem::copy_options::skip_existing);
   std::filesystem::permissions(hostPath, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
                                              std::filesystem::perms::others_exec,
                                std::filesystem::perm_options::add);

@@ -8,7 +8,7 @@ namespace tilvo::testing {
 
 class HelperProcess {
  public:
-  // Copies the sleeper program to `hostPath` (made executable) and starts it there.
+  // Puts the sleeper program at `hostPath` (see installSleeper) and starts it there.
   explicit HelperProcess(const std::string& hostPath);
   ~HelperProcess();  // ends it when still running
   HelperProcess(const HelperProcess&) = delete;
@@ -23,7 +23,7 @@ class HelperProcess {
   bool reaped_ = false;
 };
 
-// Copies the sleeper program to `hostPath`, executable.
+// Copies the sleeper program to `hostPath` (unless a file is there already), executable.
 void installSleeper(const std::string& hostPath);
 
 // True when some process runs the executable at `hostPath` (not counting zombies).
