@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/installer_state.h"
+#include <unistd.h>
+
 #include "core/process_control.h"
+#include "core/text.h"
 #include "support/helper_process.h"
 #include "support/sandbox.h"
 
@@ -30,30 +33,33 @@ TEST(ProcessNameMatches, ComparesTheFileNameOrTheWholeTextIgnoringAsciiCase) {
 
 TEST(ProcessControl, KillsEveryMatchAndFindsTheFolderOfTheFirst) {
   Sandbox sb;
-  HelperProcess first(sb.host("C:\\Tilvo launcher\\Tilvo.exe"));
-  HelperProcess second(sb.host("C:\\Other\\Tilvo.exe"));
-  HelperProcess bystander(sb.host("C:\\Tilvo launcher\\Keep.exe"));
+  // A name of this test's own, so that other programs on the machine cannot disturb the checks.
+  const std::string name = "TilvoProbe" + std::to_string(::getpid()) + ".exe";
+  HelperProcess first(sb.host("C:\\Tilvo launcher\\" + name));
+  HelperProcess second(sb.host("C:\\Other\\" + name));
+  HelperProcess bystander(sb.host("C:\\Tilvo launcher\\Keep" + name));
 
-  EXPECT_TRUE(ProcessExists("tilvo.exe"));
-  const std::string folder = GetProcessFolder("Tilvo.exe");
+  EXPECT_TRUE(ProcessExists(LowerCase(name)));
+  const std::string folder = GetProcessFolder(name);
   EXPECT_TRUE(folder == "C:\\TILVO LAUNCHER\\" || folder == "C:\\OTHER\\") << folder;
-  EXPECT_EQ(GetProcessImagePath(static_cast<uint32_t>(bystander.pid())), "C:\\TILVO LAUNCHER\\KEEP.EXE");
+  EXPECT_EQ(GetProcessImagePath(static_cast<uint32_t>(bystander.pid())), "C:\\TILVO LAUNCHER\\KEEP" + UpperCase(name));
 
   ProcessList list;
   ListProcesses(list, true);
   bool listed = false;
-  for (const auto& e : list) listed = listed || (e.pid == static_cast<uint32_t>(first.pid()) && e.text == "C:\\TILVO LAUNCHER\\TILVO.EXE");
+  for (const auto& e : list)
+    listed = listed || (e.pid == static_cast<uint32_t>(first.pid()) && e.text == "C:\\TILVO LAUNCHER\\" + UpperCase(name));
   EXPECT_TRUE(listed);
 
-  ProcessKill("C:\\Tilvo launcher\\Tilvo.exe");  // the snapshot has bare names: a path ends nothing
+  ProcessKill("C:\\Tilvo launcher\\" + name);  // the snapshot has bare names: a path ends nothing
   EXPECT_TRUE(first.running());
 
-  ProcessKill("TILVO.EXE");
+  ProcessKill(UpperCase(name));
   EXPECT_TRUE(first.waitForExit(2000));
   EXPECT_TRUE(second.waitForExit(2000));
   EXPECT_TRUE(bystander.running());
-  EXPECT_FALSE(ProcessExists("Tilvo.exe"));
-  EXPECT_EQ(GetProcessFolder("Tilvo.exe"), "");
+  EXPECT_FALSE(ProcessExists(name));
+  EXPECT_EQ(GetProcessFolder(name), "");
 }
 
 TEST(ProcessControl, ProcessKillsEndsTheCompanionsButNotTheLauncher) {
