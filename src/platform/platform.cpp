@@ -40,5 +40,6 @@ SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); 
 Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
 ZipArchives& zipArchives() { return require(current().zipArchives, "zip archives"); }
+Resources& resources() { return require(current().resources, "resources"); }
 
 }  // namespace tilvo::platform

@@ -12,6 +12,7 @@
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
+#include "platform/resources.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "platform/window.h"
@@ -33,6 +34,7 @@ struct Platform {
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
   std::unique_ptr<ZipArchives> zipArchives;
+  std::unique_ptr<Resources> resources;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -51,5 +53,6 @@ SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
 ZipArchives& zipArchives();
+Resources& resources();
 
 }  // namespace tilvo::platform
