@@ -41,5 +41,6 @@ Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
 ZipArchives& zipArchives() { return require(current().zipArchives, "zip archives"); }
 Resources& resources() { return require(current().resources, "resources"); }
+FileVersions& fileVersions() { return require(current().fileVersions, "file versions"); }
 
 }  // namespace tilvo::platform

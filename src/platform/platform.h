@@ -8,6 +8,7 @@
 #include "platform/browser.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/file_version.h"
 #include "platform/main_loop.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
@@ -35,6 +36,7 @@ struct Platform {
   std::unique_ptr<Browser> browser;
   std::unique_ptr<ZipArchives> zipArchives;
   std::unique_ptr<Resources> resources;
+  std::unique_ptr<FileVersions> fileVersions;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -54,5 +56,6 @@ Window& window();
 Browser& browser();
 ZipArchives& zipArchives();
 Resources& resources();
+FileVersions& fileVersions();
 
 }  // namespace tilvo::platform

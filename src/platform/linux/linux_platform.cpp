@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/linux/embedded_resources.h"
+#include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
@@ -36,6 +37,7 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->window = createHeadlessWindow();
   p->zipArchives = createLibzipArchives(drives);
   p->resources = createEmbeddedResources();
+  p->fileVersions = createExecutableFileVersions(drives);
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"})
     if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
   return p;
