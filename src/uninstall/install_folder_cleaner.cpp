@@ -77,12 +77,14 @@ std::string WhyNotCleanable(const std::string& folder) {
   auto& files = platform::fileSystem();
   const std::string host = withoutTrailingDelimiters(files.hostPath(folder));
   if (host.empty()) return "no such place on the drives";
+  std::string holds;
   for (const std::string& system : platform::specialFolders().systemFolders()) {
     const std::string systemHost = withoutTrailingDelimiters(files.hostPath(system));
     if (systemHost.empty() || !containsOrIs(host, systemHost)) continue;
-    return SameText(systemHost, host) ? "a folder of the system (" + system + ")"
-                                      : "it holds a folder of the system (" + system + ")";
+    if (SameText(systemHost, host)) return "a folder of the system (" + system + ")";
+    if (holds.empty()) holds = "it holds a folder of the system (" + system + ")";
   }
+  if (!holds.empty()) return holds;
   if (isSymbolicLink(path)) return "a symbolic link to another place";
   return {};
 }

@@ -40,9 +40,11 @@ std::string InstallerPathFromUninstallString(const std::string& command) {
     const size_t close = text.find('"', 1);
     return text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
   }
+  // Unquoted: the switch is the last word; the path before it may hold blanks.
+  const std::string padded = " " + text;
   const std::string sw = " -uninstall";
-  if (text.size() >= sw.size() && SameText(text.substr(text.size() - sw.size()), sw))
-    return trimmed(text.substr(0, text.size() - sw.size()));
+  if (padded.size() >= sw.size() && SameText(padded.substr(padded.size() - sw.size()), sw))
+    return trimmed(padded.substr(0, padded.size() - sw.size()));
   return text;
 }
 

@@ -37,8 +37,8 @@ void TfInstUpdate::Process_Uninstall() {
   DeleteAppKey();
   Process_BootPatch(false);
   deleteFileIfPresent(specialFolderFile(CSIDL_ALTSTARTUP, base + ".lnk"));
-  const std::string desktopLink = IncludeTrailingPathDelimiter(GetDesktopPath()) + base + ".lnk";
   DebugLog(false, IncludeTrailingPathDelimiter(GetSpecialFolderPath(CSIDL_COMMON_STARTUP)) + base + ".lnk");
+  const std::string desktopLink = IncludeTrailingPathDelimiter(GetDesktopPath()) + base + ".lnk";
   DebugLog(false, desktopLink);
   deleteFileIfPresent(desktopLink);
   Close();

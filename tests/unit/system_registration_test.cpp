@@ -33,6 +33,8 @@ struct ArchCase {
   const char* software;  // where the 32-bit view of HKLM\SOFTWARE lands
 };
 
+void PrintTo(const ArchCase& c, std::ostream* os) { *os << c.arch; }
+
 class RegistrationOnFreshRoot : public ::testing::TestWithParam<ArchCase> {};
 
 TEST_P(RegistrationOnFreshRoot, WritesExactlyTheEntriesWithTheirTypesAndViews) {
