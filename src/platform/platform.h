@@ -8,11 +8,15 @@
 #include "platform/browser.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/firewall.h"
 #include "platform/main_loop.h"
+#include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/shell_links.h"
+#include "platform/special_folders.h"
 #include "platform/system_info.h"
 #include "platform/window.h"
 
@@ -31,6 +35,10 @@ struct Platform {
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
+  std::unique_ptr<SpecialFolders> specialFolders;
+  std::unique_ptr<ShellLinks> shellLinks;
+  std::unique_ptr<Firewall> firewall;
+  std::unique_ptr<MessageBoxes> messageBoxes;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -48,5 +56,9 @@ Shell& shell();
 SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
+SpecialFolders& specialFolders();
+ShellLinks& shellLinks();
+Firewall& firewall();
+MessageBoxes& messageBoxes();
 
 }  // namespace tilvo::platform
