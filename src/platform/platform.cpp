@@ -42,5 +42,9 @@ Browser& browser() { return require(current().browser, "browser"); }
 ZipArchives& zipArchives() { return require(current().zipArchives, "zip archives"); }
 Resources& resources() { return require(current().resources, "resources"); }
 FileVersions& fileVersions() { return require(current().fileVersions, "file versions"); }
+SpecialFolders& specialFolders() { return require(current().specialFolders, "special folders"); }
+ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
+Firewall& firewall() { return require(current().firewall, "firewall"); }
+MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message boxes"); }
 
 }  // namespace tilvo::platform

@@ -9,12 +9,16 @@
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/file_version.h"
+#include "platform/firewall.h"
 #include "platform/main_loop.h"
+#include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/shell.h"
+#include "platform/shell_links.h"
+#include "platform/special_folders.h"
 #include "platform/system_info.h"
 #include "platform/window.h"
 #include "platform/zip_archive.h"
@@ -37,6 +41,10 @@ struct Platform {
   std::unique_ptr<ZipArchives> zipArchives;
   std::unique_ptr<Resources> resources;
   std::unique_ptr<FileVersions> fileVersions;
+  std::unique_ptr<SpecialFolders> specialFolders;
+  std::unique_ptr<ShellLinks> shellLinks;
+  std::unique_ptr<Firewall> firewall;
+  std::unique_ptr<MessageBoxes> messageBoxes;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -57,5 +65,9 @@ Browser& browser();
 ZipArchives& zipArchives();
 Resources& resources();
 FileVersions& fileVersions();
+SpecialFolders& specialFolders();
+ShellLinks& shellLinks();
+Firewall& firewall();
+MessageBoxes& messageBoxes();
 
 }  // namespace tilvo::platform

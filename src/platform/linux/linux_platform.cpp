@@ -5,6 +5,7 @@
 #include "platform/linux/embedded_resources.h"
 #include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
+#include "platform/linux/headless_message_boxes.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
 #include "platform/linux/libzip_archives.h"
@@ -12,9 +13,12 @@
 #include "platform/linux/linux_system_info.h"
 #include "platform/linux/posix_shell.h"
 #include "platform/linux/proc_processes.h"
+#include "platform/linux/registry_firewall.h"
+#include "platform/linux/shell_link_file.h"
 #include "platform/linux/sqlite_registry.h"
 #include "platform/linux/stderr_debug_output.h"
 #include "platform/linux/virtual_drives.h"
+#include "platform/linux/virtual_special_folders.h"
 
 namespace tilvo::platform::linux_host {
 
@@ -38,6 +42,10 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->zipArchives = createLibzipArchives(drives);
   p->resources = createEmbeddedResources();
   p->fileVersions = createExecutableFileVersions(drives);
+  p->specialFolders = createVirtualSpecialFolders(drives, p->systemInfo->isNative64Bit());
+  p->shellLinks = createShellLinkWriter(drives);
+  p->firewall = createRegistryFirewall();
+  p->messageBoxes = createHeadlessMessageBoxes();
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"})
     if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
   return p;
