@@ -46,5 +46,8 @@ SpecialFolders& specialFolders() { return require(current().specialFolders, "spe
 ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
 Firewall& firewall() { return require(current().firewall, "firewall"); }
 MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message boxes"); }
+UrlDownload& urlDownload() { return require(current().urlDownload, "URL download"); }
+Taskbar& taskbar() { return require(current().taskbar, "taskbar"); }
+TrayIcon& trayIcon() { return require(current().trayIcon, "tray icon"); }
 
 }  // namespace tilvo::platform

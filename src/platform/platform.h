@@ -20,6 +20,9 @@
 #include "platform/shell_links.h"
 #include "platform/special_folders.h"
 #include "platform/system_info.h"
+#include "platform/taskbar.h"
+#include "platform/tray_icon.h"
+#include "platform/url_download.h"
 #include "platform/window.h"
 #include "platform/zip_archive.h"
 
@@ -45,6 +48,9 @@ struct Platform {
   std::unique_ptr<ShellLinks> shellLinks;
   std::unique_ptr<Firewall> firewall;
   std::unique_ptr<MessageBoxes> messageBoxes;
+  std::unique_ptr<UrlDownload> urlDownload;
+  std::unique_ptr<Taskbar> taskbar;
+  std::unique_ptr<TrayIcon> trayIcon;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -69,5 +75,8 @@ SpecialFolders& specialFolders();
 ShellLinks& shellLinks();
 Firewall& firewall();
 MessageBoxes& messageBoxes();
+UrlDownload& urlDownload();
+Taskbar& taskbar();
+TrayIcon& trayIcon();
 
 }  // namespace tilvo::platform

@@ -10,10 +10,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <vector>
 
 #include "platform/linux/posix_handles.h"
+#include "platform/linux/temporary_file.h"
 #include "platform/linux/zip_entry_path.h"
 #include "platform/linux/zip_layout.h"
 
@@ -86,42 +86,6 @@ FileDescriptor openSubFolder(int dir, const std::string& name, std::string& erro
   return sub;
 }
 
-std::string temporaryName(const std::string& finalName) {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  char suffix[20];
-  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
-  return "." + finalName + ".part-" + suffix;
-}
-
-// The temporary file of an entry: removed unless it was renamed into place.
-class TemporaryFile {
- public:
-  TemporaryFile(int dir, std::string name) : dir_(dir), name_(std::move(name)) {}
-  ~TemporaryFile() {
-    if (!kept_) ::unlinkat(dir_, name_.c_str(), 0);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& name() const { return name_; }
-  void keep() { kept_ = true; }
-
- private:
-  int dir_;
-  std::string name_;
-  bool kept_ = false;
-};
-
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 class LibzipReader final : public ZipReader {
  public:
   LibzipReader(ZipHandle archive, VirtualDrives drives) : archive_(std::move(archive)), drives_(std::move(drives)) {}
@@ -167,9 +131,8 @@ class LibzipReader final : public ZipReader {
     ZipFileHandle in(zip_fopen_index(archive_.get(), static_cast<zip_uint64_t>(index), 0));
     if (!in) return failed(name + ": " + zip_strerror(archive_.get()));
 
-    TemporaryFile temporary(dir, temporaryName(fileName));
-    FileDescriptor out(::openat(dir, temporary.name().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (!out) return failed(errnoText("cannot create " + fileName));
+    TemporaryFile out(dir, fileName);
+    if (!out.isOpen()) return failed(errnoText("cannot create " + fileName));
 
     std::vector<char> buffer(kCopyBufferSize);
     uint64_t written = 0;
@@ -180,14 +143,11 @@ class LibzipReader final : public ZipReader {
       written += static_cast<uint64_t>(n);
       // Never more than the entry declares, whatever the compressed data inflates to.
       if (written > st.size) return failed(name + ": data larger than the entry declares");
-      if (!writeAll(out.get(), buffer.data(), static_cast<size_t>(n))) return failed(errnoText("cannot write " + fileName));
+      if (!out.write(buffer.data(), static_cast<size_t>(n))) return failed(errnoText("cannot write " + fileName));
     }
     if (written != st.size) return failed(name + ": data shorter than the entry declares");
-    if (::close(out.release()) != 0) return failed(errnoText("cannot write " + fileName));
     // The data passed its CRC check with the last read: only now does the file take its name.
-    if (::renameat(dir, temporary.name().c_str(), dir, fileName.c_str()) != 0)
-      return failed(errnoText("cannot replace " + fileName));
-    temporary.keep();
+    if (!out.commit()) return failed(errnoText("cannot write " + fileName));
     return {};
   }
 

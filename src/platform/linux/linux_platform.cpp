@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 
+#include "platform/linux/curl_url_download.h"
 #include "platform/linux/embedded_resources.h"
 #include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/headless_message_boxes.h"
+#include "platform/linux/headless_shell_icons.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
 #include "platform/linux/libzip_archives.h"
@@ -46,6 +48,9 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->shellLinks = createShellLinkWriter(drives);
   p->firewall = createRegistryFirewall();
   p->messageBoxes = createHeadlessMessageBoxes();
+  p->urlDownload = createCurlUrlDownload(drives);
+  p->taskbar = createHeadlessTaskbar();
+  p->trayIcon = createHeadlessTrayIcon();
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"})
     if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
   return p;
