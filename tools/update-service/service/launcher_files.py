@@ -11,6 +11,7 @@ Faults an entry can be put into (FAULTS):
 """
 import json
 import os
+import random
 import shutil
 import tempfile
 import zipfile
@@ -51,6 +52,26 @@ def default_entries():
         Entry("tools", "Tilvo_Tool.zip", "Tilvo_Tool.exe", "1.0.3.0", "false",
               {"Tilvo_Tool.exe": "program", "lang/ko.txt": "text"}, path="tools"),
     ]
+
+
+def bulk_entries(count, total_bytes):
+    """`count` archives of `total_bytes` in all, for measurements: each holds one data file below "bulk"."""
+    size = max(1, total_bytes // count)
+    return [Entry("bulk%03d" % i, "bulk%03d.zip" % i, "bulk%03d.dat" % i, "0.0.0.0", "false",
+                  {"bulk%03d.dat" % i: "data:%d" % size}, path="bulk") for i in range(count)]
+
+
+def _write_data(path, size, seed):
+    """Half random, half repeated bytes: deflate shrinks it by about half, as it does program files."""
+    rng = random.Random(seed)
+    chunk = 1 << 16
+    with open(path, "wb") as f:
+        left = size
+        while left > 0:
+            n = min(chunk, left)
+            half = n // 2
+            f.write(rng.randbytes(half) + bytes([rng.randrange(256)]) * (n - half))
+            left -= n
 
 
 class LauncherFiles:
@@ -115,7 +136,9 @@ class LauncherFiles:
 
     def _source(self, staging, entry, name, kind):
         path = os.path.join(staging, os.path.basename(name))
-        if kind == "text":
+        if kind.startswith("data:"):
+            _write_data(path, int(kind[5:]), entry.member)
+        elif kind == "text":
             with open(path, "w", encoding="utf-8") as f:
                 f.write("%s of %s %s\n" % (name, entry.orgname, entry.version))
         elif kind == "installer":
@@ -131,6 +154,8 @@ class LauncherFiles:
         archive = os.path.join(folder, entry.downname)
         if entry.fault in ("notzip", "missing") or not os.path.exists(archive):
             return entry.version
+        if any(kind.startswith("data:") for kind in entry.files.values()):
+            return entry.version  # data, not a program: the manifest says what the store meant
         with zipfile.ZipFile(archive) as z, tempfile.TemporaryDirectory(dir=self.work) as scratch:
             extracted = z.extract(entry.orgname.replace("\\", "/"), scratch)
             return program_version.read_version(extracted) or "0.0.0.0"
