@@ -39,5 +39,7 @@ Shell& shell() { return require(current().shell, "shell"); }
 SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); }
 Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
+HttpClient& http() { return require(current().http, "http client"); }
+ConnectionState& connection() { return require(current().connection, "connection state"); }
 
 }  // namespace tilvo::platform

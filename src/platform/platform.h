@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/connection_state.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/http_client.h"
 #include "platform/main_loop.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
@@ -21,6 +23,9 @@ namespace tilvo::platform {
 struct Platform {
   std::vector<std::string> arguments;  // argv[1..]
   std::vector<std::string> settings;   // the environment overrides in effect, "NAME=value", for the log
+  // Update servers and file store named at run time ("host[:port]" x 3; "host/folder/"); empty: the build's.
+  std::vector<std::string> serverHosts;
+  std::string ftpHost;
   std::unique_ptr<MainLoop> loop;
   std::unique_ptr<DebugOutput> debugOutput;
   std::unique_ptr<FileSystem> fileSystem;
@@ -31,6 +36,8 @@ struct Platform {
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<ConnectionState> connection;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -48,5 +55,7 @@ Shell& shell();
 SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
+HttpClient& http();
+ConnectionState& connection();
 
 }  // namespace tilvo::platform
