@@ -129,6 +129,7 @@ void TfInstUpdate::Close() {
 int RunProgram() {
   PcType = "mero";
   InstallerExeName = "Tilvo_install.exe";
+  FtpBaseUrl = DefaultFtpBaseUrl();
   showMainWindow = true;
 
   TfInstUpdate form;

@@ -49,5 +49,7 @@ MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message b
 UrlDownload& urlDownload() { return require(current().urlDownload, "URL download"); }
 Taskbar& taskbar() { return require(current().taskbar, "taskbar"); }
 TrayIcon& trayIcon() { return require(current().trayIcon, "tray icon"); }
+HttpClient& http() { return require(current().http, "http client"); }
+ConnectionState& connection() { return require(current().connection, "connection state"); }
 
 }  // namespace tilvo::platform

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/connection_state.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/file_version.h"
 #include "platform/firewall.h"
+#include "platform/http_client.h"
 #include "platform/main_loop.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -31,6 +33,9 @@ namespace tilvo::platform {
 struct Platform {
   std::vector<std::string> arguments;  // argv[1..]
   std::vector<std::string> settings;   // the environment overrides in effect, "NAME=value", for the log
+  // Update servers and file store named at run time ("host[:port]" x 3; "host/folder/"); empty: the build's.
+  std::vector<std::string> serverHosts;
+  std::string ftpHost;
   std::unique_ptr<MainLoop> loop;
   std::unique_ptr<DebugOutput> debugOutput;
   std::unique_ptr<FileSystem> fileSystem;
@@ -51,6 +56,8 @@ struct Platform {
   std::unique_ptr<UrlDownload> urlDownload;
   std::unique_ptr<Taskbar> taskbar;
   std::unique_ptr<TrayIcon> trayIcon;
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<ConnectionState> connection;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -78,5 +85,7 @@ MessageBoxes& messageBoxes();
 UrlDownload& urlDownload();
 Taskbar& taskbar();
 TrayIcon& trayIcon();
+HttpClient& http();
+ConnectionState& connection();
 
 }  // namespace tilvo::platform

@@ -1,16 +1,21 @@
 #include "platform/linux/linux_platform.h"
 
 #include <cstdlib>
+#include <optional>
+#include <stdexcept>
 
+#include "platform/linux/curl_http_client.h"
 #include "platform/linux/curl_url_download.h"
 #include "platform/linux/embedded_resources.h"
 #include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
+#include "platform/linux/headless_browser.h"
 #include "platform/linux/headless_message_boxes.h"
 #include "platform/linux/headless_shell_icons.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
 #include "platform/linux/libzip_archives.h"
+#include "platform/linux/linux_connection_state.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_system_info.h"
 #include "platform/linux/posix_shell.h"
@@ -23,6 +28,51 @@
 #include "platform/linux/virtual_special_folders.h"
 
 namespace tilvo::platform::linux_host {
+namespace {
+
+// The value of an override that is set and not empty, recorded for the log.
+std::optional<std::string> readOverride(Platform& p, const char* name) {
+  const char* v = std::getenv(name);
+  if (!v || !*v) return std::nullopt;
+  p.settings.push_back(std::string(name) + "=" + v);
+  return std::string(v);
+}
+
+std::string trimBlanks(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<bool> connectedOverride(Platform& p) {
+  const auto value = readOverride(p, "TILVO_CONNECTED");
+  if (!value) return std::nullopt;
+  return ParseConnectedOverride(*value);
+}
+
+}  // namespace
+
+bool ParseConnectedOverride(const std::string& text) {
+  if (text == "0") return false;
+  if (text == "1") return true;
+  throw std::runtime_error("TILVO_CONNECTED must be 0 or 1, not " + text);
+}
+
+std::vector<std::string> ParseServerHosts(const std::string& text) {
+  std::vector<std::string> hosts;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    hosts.push_back(trimBlanks(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  bool anyEmpty = false;
+  for (const auto& h : hosts) anyEmpty = anyEmpty || h.empty();
+  if (hosts.size() != 3 || anyEmpty)
+    throw std::runtime_error("TILVO_SERVER_HOSTS needs three hosts, host1[:port],host2[:port],host3[:port]: " + text);
+  return hosts;
+}
 
 std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   auto p = std::make_unique<Platform>();
@@ -51,8 +101,12 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->urlDownload = createCurlUrlDownload(drives);
   p->taskbar = createHeadlessTaskbar();
   p->trayIcon = createHeadlessTrayIcon();
-  for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"})
-    if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
+  p->http = createCurlHttpClient();
+  p->browser = createHeadlessBrowser(*p->loop, createCurlHttpClient());
+  for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"}) readOverride(*p, name);
+  p->connection = createLinuxConnectionState(connectedOverride(*p));
+  if (const auto hosts = readOverride(*p, "TILVO_SERVER_HOSTS")) p->serverHosts = ParseServerHosts(*hosts);
+  if (const auto ftp = readOverride(*p, "TILVO_FTP_HOST")) p->ftpHost = *ftp;
   return p;
 }
 
