@@ -39,7 +39,11 @@ class FtpServer:
         self._is_cut = is_cut
         self._on_sent = on_sent
         self._read_limit = read_limit
-        logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
+        # pyftpdlib sets up its own (verbose) logging unless its logger has a handler already.
+        logger = logging.getLogger("pyftpdlib")
+        if not logger.handlers:
+            logger.addHandler(logging.NullHandler())
+        logger.setLevel(logging.WARNING)
         self._server = ThreadedFTPServer((host, port), self._handler(user, password))
         self.port = self._server.address[1]
         self._thread = threading.Thread(target=self._server.serve_forever, kwargs={"timeout": 0.05},
