@@ -39,5 +39,6 @@ Shell& shell() { return require(current().shell, "shell"); }
 SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); }
 Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
+FolderDialog& folderDialog() { return require(current().folderDialog, "folder dialog"); }
 
 }  // namespace tilvo::platform

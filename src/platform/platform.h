@@ -8,6 +8,7 @@
 #include "platform/browser.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/folder_dialog.h"
 #include "platform/main_loop.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
@@ -31,6 +32,7 @@ struct Platform {
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
+  std::unique_ptr<FolderDialog> folderDialog;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -48,5 +50,6 @@ Shell& shell();
 SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
+FolderDialog& folderDialog();
 
 }  // namespace tilvo::platform

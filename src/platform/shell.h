@@ -4,7 +4,7 @@
 
 namespace tilvo::platform {
 
-enum class ShowCommand { Hide = 0, ShowNormal = 1, ShowMinimized = 2, ShowMaximized = 3 };
+enum class ShowCommand { Hide = 0, ShowNormal = 1, ShowMinimized = 2, ShowMaximized = 3, Show = 5 };
 
 class Shell {
  public:

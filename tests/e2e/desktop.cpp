@@ -1,0 +1,76 @@
+#include "desktop.h"
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+namespace tilvo::testing {
+namespace {
+
+std::string quoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+int shellValue(const std::string& text, const std::string& name) {
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(name + "=", 0) == 0) return std::stoi(line.substr(name.size() + 1));
+  return -1;
+}
+
+}  // namespace
+
+std::string runCommand(const std::string& command, int* status) {
+  std::unique_ptr<FILE, decltype(&pclose)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string out;
+  if (!pipe) {
+    if (status) *status = -1;
+    return out;
+  }
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
+  const int rc = pclose(pipe.release());
+  if (status) *status = rc;
+  return out;
+}
+
+std::optional<ScreenRect> findWindow(const std::string& name) {
+  std::istringstream ids(runCommand("xdotool search --onlyvisible --name " + quoted("^" + name + "$") + " 2>/dev/null"));
+  std::string id;
+  if (!std::getline(ids, id) || id.empty()) return std::nullopt;
+  const std::string geometry = runCommand("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
+  ScreenRect r{shellValue(geometry, "X"), shellValue(geometry, "Y"), shellValue(geometry, "WIDTH"),
+               shellValue(geometry, "HEIGHT")};
+  if (r.width < 0) return std::nullopt;
+  return r;
+}
+
+bool windowVisible(const std::string& name) { return findWindow(name).has_value(); }
+
+ScreenRect screenSize() {
+  const std::string out = runCommand("xdotool getdisplaygeometry 2>/dev/null");
+  ScreenRect r;
+  std::istringstream(out) >> r.width >> r.height;
+  return r;
+}
+
+void clickAt(int x, int y) {
+  // Not "mousemove --sync": it waits for ever when the pointer is already there.
+  runCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.05 click 1 2>/dev/null");
+}
+
+void typeText(const std::string& text) { runCommand("xdotool type --delay 20 " + quoted(text) + " 2>/dev/null"); }
+
+void pressKeys(const std::string& keys) { runCommand("xdotool key " + keys + " 2>/dev/null"); }
+
+bool screenshot(const std::string& path) {
+  int status = 0;
+  runCommand("import -window root " + quoted(path) + " 2>/dev/null", &status);
+  return status == 0;
+}
+
+}  // namespace tilvo::testing

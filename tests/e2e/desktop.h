@@ -1,0 +1,32 @@
+#pragma once
+// The desktop as a user meets it, under Xvfb: windows found by name, clicks at screen positions,
+// screenshots.
+#include <optional>
+#include <string>
+
+namespace tilvo::testing {
+
+struct ScreenRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Runs `command` through the shell; its standard output, and its exit status in `status`.
+std::string runCommand(const std::string& command, int* status = nullptr);
+
+// The visible window named `name` exactly, with its place and size on the screen.
+std::optional<ScreenRect> findWindow(const std::string& name);
+// Whether any window named `name` is visible.
+bool windowVisible(const std::string& name);
+// The size of the X screen.
+ScreenRect screenSize();
+
+// Moves the pointer to (x, y) and clicks the left button there.
+void clickAt(int x, int y);
+// Types `text` into the window that has the focus; `keys` are xdotool key names ("Return", "ctrl+l").
+void typeText(const std::string& text);
+void pressKeys(const std::string& keys);
+
+// Saves the whole screen as a PNG file.
+bool screenshot(const std::string& path);
+
+}  // namespace tilvo::testing
