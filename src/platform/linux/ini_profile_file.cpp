@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/linux/ascii_text.h"
+
 namespace tilvo::platform::linux_host {
 namespace {
 
@@ -42,16 +44,6 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-bool sameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The section name of a "[name]" line, or nothing.
 bool sectionOf(const std::string& text, std::string& name) {
@@ -158,10 +150,10 @@ std::string iniRead(const std::string& content, const std::string& section, cons
     std::string name, k, v;
     if (sectionOf(line.text, name)) {
       if (inSection) break;  // the first section of that name decides
-      inSection = sameText(name, section);
+      inSection = equalsIgnoringAsciiCase(name, section);
       continue;
     }
-    if (!inSection || !keyOf(line.text, k, v) || !sameText(k, key)) continue;
+    if (!inSection || !keyOf(line.text, k, v) || !equalsIgnoringAsciiCase(k, key)) continue;
     // A value in matching quotes comes without them.
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
       v = v.substr(1, v.size() - 2);
@@ -180,7 +172,7 @@ std::string iniWrite(const std::string& content, const std::string& section, con
   size_t sectionStart = lines.size();
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string name;
-    if (sectionOf(lines[i].text, name) && sameText(name, section)) {
+    if (sectionOf(lines[i].text, name) && equalsIgnoringAsciiCase(name, section)) {
       sectionStart = i;
       break;
     }
@@ -196,7 +188,7 @@ std::string iniWrite(const std::string& content, const std::string& section, con
   for (size_t i = sectionStart + 1; i < lines.size(); ++i) {
     std::string name, k, v;
     if (sectionOf(lines[i].text, name)) break;
-    if (keyOf(lines[i].text, k, v) && sameText(k, key)) {
+    if (keyOf(lines[i].text, k, v) && equalsIgnoringAsciiCase(k, key)) {
       lines[i].text = newLine;
       return bom + join(lines);
     }

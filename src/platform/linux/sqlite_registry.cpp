@@ -7,6 +7,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "platform/linux/ascii_text.h"
+
 namespace tilvo::platform::linux_host {
 namespace {
 
@@ -27,16 +29,6 @@ std::string normalizePath(const std::string& path) {
   return out;
 }
 
-bool sameAscii(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 struct Statement {
   sqlite3_stmt* stmt = nullptr;
@@ -184,7 +176,7 @@ class SqliteRegistry final : public Registry {
         const std::string k = s.text(0);
         const size_t start = p.empty() ? 0 : p.size() + 1;
         if (k.empty() || k.size() <= start) continue;
-        if (!p.empty() && !(k[p.size()] == '\\' && sameAscii(k.substr(0, p.size()), p))) continue;
+        if (!p.empty() && !(k[p.size()] == '\\' && equalsIgnoringAsciiCase(k.substr(0, p.size()), p))) continue;
         if (k.find('\\', start) == std::string::npos) names.push_back(k.substr(start));
       }
       return Status::success();
@@ -249,10 +241,10 @@ class SqliteRegistry final : public Registry {
     if (!native64_ || root != RootKey::LocalMachine || view == RegView::Key64) return p;
     const size_t cut = p.find('\\');
     const std::string first = p.substr(0, cut);
-    if (!sameAscii(first, "SOFTWARE")) return p;
+    if (!equalsIgnoringAsciiCase(first, "SOFTWARE")) return p;
     const std::string rest = cut == std::string::npos ? "" : p.substr(cut + 1);
     const std::string second = rest.substr(0, rest.find('\\'));
-    if (sameAscii(second, "WOW6432Node") || sameAscii(second, "Classes")) return p;
+    if (equalsIgnoringAsciiCase(second, "WOW6432Node") || equalsIgnoringAsciiCase(second, "Classes")) return p;
     return first + "\\WOW6432Node" + (rest.empty() ? "" : "\\" + rest);
   }
 
