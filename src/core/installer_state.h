@@ -115,6 +115,11 @@ class TfInstUpdate {
   void Extract_Movie_File();
   void Extract_Movie_SSL();
 
+  // Uninstall: the sequence of the "-uninstall" mode (after Process_FormShow) and the page command
+  // "uninstall". Both close the window when they have removed an installation.
+  void Process_Uninstall();
+  void Process_Page_Uninstall();
+
  private:
   bool closed_ = false;
 };

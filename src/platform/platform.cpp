@@ -40,5 +40,9 @@ SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); 
 Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
 FolderDialog& folderDialog() { return require(current().folderDialog, "folder dialog"); }
+SpecialFolders& specialFolders() { return require(current().specialFolders, "special folders"); }
+ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
+Firewall& firewall() { return require(current().firewall, "firewall"); }
+MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message boxes"); }
 
 }  // namespace tilvo::platform

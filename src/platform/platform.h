@@ -8,12 +8,16 @@
 #include "platform/browser.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/firewall.h"
 #include "platform/folder_dialog.h"
 #include "platform/main_loop.h"
+#include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/shell_links.h"
+#include "platform/special_folders.h"
 #include "platform/system_info.h"
 #include "platform/window.h"
 
@@ -33,6 +37,10 @@ struct Platform {
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
   std::unique_ptr<FolderDialog> folderDialog;
+  std::unique_ptr<SpecialFolders> specialFolders;
+  std::unique_ptr<ShellLinks> shellLinks;
+  std::unique_ptr<Firewall> firewall;
+  std::unique_ptr<MessageBoxes> messageBoxes;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -51,5 +59,9 @@ SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
 FolderDialog& folderDialog();
+SpecialFolders& specialFolders();
+ShellLinks& shellLinks();
+Firewall& firewall();
+MessageBoxes& messageBoxes();
 
 }  // namespace tilvo::platform

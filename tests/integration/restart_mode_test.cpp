@@ -35,13 +35,6 @@ void killAll(const std::string& hostPath) {
   for (int pid : pidsRunning(hostPath)) ::kill(pid, SIGKILL);
 }
 
-bool eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
-  for (int waited = 0; waited < timeoutMs; waited += 20) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return condition();
-}
 
 TEST(RestartMode, EndsEveryRunningCopyStartsTheProgramAgainAndWritesNothing) {
   TempFolder root, bin;
@@ -56,7 +49,7 @@ TEST(RestartMode, EndsEveryRunningCopyStartsTheProgramAgainAndWritesNothing) {
   EXPECT_EQ(result.exitCode, 0) << result.output;
   EXPECT_TRUE(first.waitForExit(3000));
   EXPECT_TRUE(second.waitForExit(3000));
-  EXPECT_TRUE(eventually([&] { return pidsRunning(launcher).size() == 1; })) << "the program was not started again";
+  EXPECT_TRUE(testing::waitUntil(5000, [&] { return pidsRunning(launcher).size() == 1; })) << "the program was not started again";
   killAll(launcher);
 
   auto registry = platform::linux_host::createSqliteRegistry(root.path() + "/registry.db", true);
@@ -74,7 +67,7 @@ TEST(RestartMode, GivenAPathItOpensTheProgramButEndsOnlyWhatTheNameMatches) {
   EXPECT_EQ(result.exitCode, 0) << result.output;
   // Snapshot names are bare file names: a path matches none of them.
   EXPECT_TRUE(running.running());
-  EXPECT_TRUE(eventually([&] { return pidsRunning(launcher).size() == 2; }));
+  EXPECT_TRUE(testing::waitUntil(5000, [&] { return pidsRunning(launcher).size() == 2; }));
   killAll(launcher);
 }
 

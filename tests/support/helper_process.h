@@ -1,32 +1,20 @@
 #pragma once
 // Real processes for process tests: a copy of the sleeper program under a chosen name.
-#include <sys/types.h>
-
 #include <string>
+
+#include "support/child_process.h"
 
 namespace tilvo::testing {
 
-class HelperProcess {
- public:
-  // Puts the sleeper program at `hostPath` (see installSleeper) and starts it there.
-  explicit HelperProcess(const std::string& hostPath);
-  ~HelperProcess();  // ends it when still running
-  HelperProcess(const HelperProcess&) = delete;
-  HelperProcess& operator=(const HelperProcess&) = delete;
-
-  pid_t pid() const { return pid_; }
-  bool running();                  // reaps it when it has ended
-  bool waitForExit(int timeoutMs);  // true once it has ended
-
- private:
-  pid_t pid_ = -1;
-  bool reaped_ = false;
-};
-
-// Copies the sleeper program to `hostPath` (unless a file is there already), executable.
+// Puts the sleeper program at `hostPath` (unless a file is there already: it may be running), executable.
 void installSleeper(const std::string& hostPath);
 
-// True when some process runs the executable at `hostPath` (not counting zombies).
-bool processRunsExecutable(const std::string& hostPath);
+class HelperProcess : public ChildProcess {
+ public:
+  // Installs the sleeper at `hostPath` and starts it there; returns once the new image runs, so that a
+  // process snapshot sees its name.
+  explicit HelperProcess(const std::string& hostPath);
+  bool running() { return !waitForExit(0); }
+};
 
 }  // namespace tilvo::testing

@@ -4,16 +4,21 @@
 
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/gtk_folder_dialog.h"
+#include "platform/linux/gtk_message_boxes.h"
 #include "platform/linux/gtk_window.h"
+#include "platform/linux/headless_message_boxes.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_system_info.h"
 #include "platform/linux/posix_shell.h"
 #include "platform/linux/proc_processes.h"
+#include "platform/linux/registry_firewall.h"
+#include "platform/linux/shell_link_file.h"
 #include "platform/linux/sqlite_registry.h"
 #include "platform/linux/stderr_debug_output.h"
 #include "platform/linux/virtual_drives.h"
+#include "platform/linux/virtual_special_folders.h"
 #include "platform/linux/webkit_browser.h"
 
 namespace tilvo::platform::linux_host {
@@ -38,12 +43,14 @@ void createUserInterface(Platform& p, DisplayUse display) {
     auto window = createGtkWindow(*p.loop, composition);
     p.browser = createWebKitBrowser(*window, *p.loop);
     p.folderDialog = createGtkFolderDialog(*window, *p.fileSystem);
+    p.messageBoxes = createGtkMessageBoxes(*window);
     p.window = std::move(window);
     p.settings.push_back("display=gtk");
     return;
   }
   p.window = createHeadlessWindow(composition);
   p.folderDialog = createHeadlessFolderDialog();
+  p.messageBoxes = createHeadlessMessageBoxes();
   p.settings.push_back("display=none");
 }
 
@@ -70,6 +77,9 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse 
   p->profile = createIniProfileFile(drives);
   p->processes = createProcProcesses(drives);
   p->shell = createPosixShell(drives);
+  p->specialFolders = createVirtualSpecialFolders(drives, p->systemInfo->isNative64Bit());
+  p->shellLinks = createShellLinkWriter(drives);
+  p->firewall = createRegistryFirewall();
   createUserInterface(*p, display);
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN", "TILVO_COMPOSITION",
                            "TILVO_TRACE_TIMERS"})

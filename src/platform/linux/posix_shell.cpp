@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -78,6 +79,7 @@ class PosixShell final : public Shell {
     if (file.empty()) return false;
     if (verb != "open" && !verb.empty()) return false;
     if (isUrl(file)) return openWithDesktop(file);
+    if (isSystemViewer(file)) return openParameter(parameters);
     const std::string program = locate(file);
     if (program.empty()) return false;
     if (isDirectory(program)) return openWithDesktop(program);
@@ -107,6 +109,24 @@ class PosixShell final : public Shell {
     if (isFile(local)) return local;
     std::unique_ptr<gchar, decltype(&g_free)> found(g_find_program_in_path(file.c_str()), g_free);
     return found ? std::string(found.get()) : std::string();
+  }
+
+  // The Windows file browser and web browser: what they are asked to show opens in the desktop's own
+  // viewer for it.
+  static bool isSystemViewer(const std::string& file) {
+    const size_t cut = file.find_last_of("\\/:");
+    std::string name = cut == std::string::npos ? file : file.substr(cut + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "explorer.exe" || name == "iexplore.exe";
+  }
+
+  bool openParameter(const std::string& parameters) const {
+    const auto words = splitParameters(parameters);
+    if (words.empty()) return false;
+    if (isUrl(words[0])) return openWithDesktop(words[0]);
+    const std::string host = drives_.toHost(words[0]);
+    if (host.empty() || (!isFile(host) && !isDirectory(host))) return false;
+    return openWithDesktop(host);
   }
 
   static bool openWithDesktop(const std::string& target) {
