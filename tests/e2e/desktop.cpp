@@ -1,7 +1,6 @@
 #include "desktop.h"
 
-#include <cstdio>
-#include <memory>
+#include <filesystem>
 #include <sstream>
 
 namespace tilvo::testing {
@@ -22,21 +21,6 @@ int shellValue(const std::string& text, const std::string& name) {
 }
 
 }  // namespace
-
-std::string runCommand(const std::string& command, int* status) {
-  std::unique_ptr<FILE, decltype(&pclose)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string out;
-  if (!pipe) {
-    if (status) *status = -1;
-    return out;
-  }
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
-  const int rc = pclose(pipe.release());
-  if (status) *status = rc;
-  return out;
-}
 
 std::optional<ScreenRect> findWindow(const std::string& name) {
   std::istringstream ids(runCommand("xdotool search --onlyvisible --name " + quoted("^" + name + "$") + " 2>/dev/null"));
@@ -68,9 +52,9 @@ void typeText(const std::string& text) { runCommand("xdotool type --delay 20 " +
 void pressKeys(const std::string& keys) { runCommand("xdotool key " + keys + " 2>/dev/null"); }
 
 bool screenshot(const std::string& path) {
-  int status = 0;
-  runCommand("import -window root " + quoted(path) + " 2>/dev/null", &status);
-  return status == 0;
+  std::filesystem::remove(path);
+  runCommand("import -window root " + quoted(path) + " 2>/dev/null");
+  return std::filesystem::exists(path);
 }
 
 }  // namespace tilvo::testing

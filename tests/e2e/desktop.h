@@ -4,14 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "support/child_process.h"
+
 namespace tilvo::testing {
 
 struct ScreenRect {
   int x = 0, y = 0, width = 0, height = 0;
 };
-
-// Runs `command` through the shell; its standard output, and its exit status in `status`.
-std::string runCommand(const std::string& command, int* status = nullptr);
 
 // The visible window named `name` exactly, with its place and size on the screen.
 std::optional<ScreenRect> findWindow(const std::string& name);
