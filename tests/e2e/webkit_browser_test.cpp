@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "desktop.h"
+#include "page_geometry.h"
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/gtk_window.h"
 #include "platform/linux/webkit_browser.h"
@@ -106,11 +107,19 @@ TEST_F(WebKitBrowserTest, ReportsEveryFrameThenTheTopDocumentWithTheTopDocumentT
 }
 
 TEST_F(WebKitBrowserTest, ClicksInTheTopDocumentReachTheSinkWithTheClickedElement) {
+  const auto rects = testing::elementRects(page("host.html"), 400, 300, {"#btn", "#plain", "#frame"});
+  ASSERT_EQ(rects.size(), 3u);
+  EXPECT_EQ(rects.at("#btn").x, 20);  // the page's own layout
+  EXPECT_EQ(rects.at("#btn").width, 100);
+  auto clickOn = [&](const char* selector) {
+    const auto& r = rects.at(selector);
+    clickAt(50 + r.x + r.width / 2, 60 + r.y + r.height / 2);
+  };
   window->setSize(400, 300);
   load("host.html");
   pumpFor(300);  // the window is mapped and placed
 
-  clickAt(50 + 70, 60 + 40);  // #btn
+  clickOn("#btn");
   ASSERT_TRUE(pumpUntil([&] { return clicks.size() == 1; }));
   auto source = clicks[0]->eventSource();
   ASSERT_TRUE(source);
@@ -119,11 +128,11 @@ TEST_F(WebKitBrowserTest, ClicksInTheTopDocumentReachTheSinkWithTheClickedElemen
   EXPECT_EQ(source->alt(), "type=close,x=1");
   EXPECT_TRUE(elementById(clicks[0], "icon_file"));  // the rest of the page comes with the click
 
-  clickAt(50 + 190, 60 + 40);  // #plain: every element is reported; the logic filters
+  clickOn("#plain");  // every element is reported; the logic filters
   ASSERT_TRUE(pumpUntil([&] { return clicks.size() == 2; }));
   EXPECT_EQ(clicks[1]->eventSource()->tagName(), "DIV");
 
-  clickAt(50 + 120, 60 + 150);  // the button inside the frame
+  clickOn("#frame");  // the button inside the frame
   pumpFor(700);
   EXPECT_EQ(clicks.size(), 2u) << "a click in a frame reached the top document's sink";
 }
