@@ -1,5 +1,7 @@
 #include "desktop.h"
 
+#include <X11/Xlib.h>
+
 #include <filesystem>
 #include <sstream>
 
@@ -34,6 +36,25 @@ std::optional<ScreenRect> findWindow(const std::string& name) {
 }
 
 bool windowVisible(const std::string& name) { return findWindow(name).has_value(); }
+
+bool requestClose(const std::string& name) {
+  std::istringstream ids(runCommand("xdotool search --name " + quoted("^" + name + "$") + " 2>/dev/null"));
+  std::string id;
+  if (!std::getline(ids, id) || id.empty()) return false;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = static_cast<Window>(std::stoul(id));
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  XFlush(display);
+  XCloseDisplay(display);
+  return sent != 0;
+}
 
 ScreenRect screenSize() {
   const std::string out = runCommand("xdotool getdisplaygeometry 2>/dev/null");

@@ -19,6 +19,9 @@ bool windowVisible(const std::string& name);
 // The size of the X screen.
 ScreenRect screenSize();
 
+// Asks the window named `name` to close, as a window manager's close button does (WM_DELETE_WINDOW).
+bool requestClose(const std::string& name);
+
 // Moves the pointer to (x, y) and clicks the left button there.
 void clickAt(int x, int y);
 // Types `text` into the window that has the focus; `keys` are xdotool key names ("Return", "ctrl+l").
