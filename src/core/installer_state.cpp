@@ -2,14 +2,21 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/platform.h"
+
 namespace tilvo {
+namespace {
+
+const char* const kFtpCredentials = "ftp://pelmar:pelmar4071@";
+
+}  // namespace
 
 std::string PcType;
 bool DebugMode = false;
 std::string InstallerExeName;
 std::atomic<int32_t> Total_Download_Count{0};
 int32_t FInstCount = 0;
-std::string FtpBaseUrl = DefaultFtpBaseUrl();
+std::string FtpBaseUrl = kFtpCredentials + std::string(TILVO_FTP_HOST);  // the override applies at program entry
 bool ThemeSelected = false;
 const bool UseServer3First = true;
 std::string LauncherName = "Tilvo";
@@ -26,7 +33,10 @@ std::string InstallPath;
 
 TfInstUpdate* fInstUpdate = nullptr;
 
-std::string DefaultFtpBaseUrl() { return std::string("ftp://pelmar:pelmar4071@") + TILVO_FTP_HOST; }
+std::string DefaultFtpBaseUrl() {
+  const std::string& host = platform::current().ftpHost;
+  return kFtpCredentials + (host.empty() ? std::string(TILVO_FTP_HOST) : host);
+}
 
 void ResetGlobals() {
   PcType.clear();

@@ -46,7 +46,8 @@ extern std::string AppDir;
 extern JsonPtr ServerConfig;
 extern std::string InstallPath;
 
-// The file store's address before a server names one.
+// The file store's address before a server names one: the build's host, or the platform's override.
+// Needs an installed platform.
 std::string DefaultFtpBaseUrl();
 
 // Puts every global back to its initial value (a fresh process; used by tests).

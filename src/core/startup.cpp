@@ -61,12 +61,9 @@ TfInstUpdate::TfInstUpdate() {
   Timer_Progress_GoogleDrive->setName("Timer_Progress_GoogleDrive");
   Timer_Exit->setOnTimer([this] { RunHandler([this] { Timer_ExitTimer(); }); });
   Timer_Input_Theme->setOnTimer([this] { RunHandler([this] { Timer_Input_ThemeTimer(); }); });
-  // A platform without a page host (tests of other parts) raises no page events.
-  if (platform::current().browser) {
-    platform::browser().setOnDocumentComplete([this](const std::string& url, bool topLevel) {
-      RunHandler([&] { WebBrowserDocumentComplete(url, topLevel); });
-    });
-  }
+  platform::browser().setOnDocumentComplete([this](const std::string& url, bool topLevel) {
+    RunHandler([&] { WebBrowserDocumentComplete(url, topLevel); });
+  });
   platform::window().setCaption("Mero Install & Update");
   platform::window().setOnCloseRequest([this] { RunHandler([this] { Close(); }); });
 }
@@ -141,6 +138,7 @@ void TfInstUpdate::Close() {
 int RunProgram() {
   PcType = "mero";
   InstallerExeName = "Tilvo_install.exe";
+  FtpBaseUrl = DefaultFtpBaseUrl();
   showMainWindow = true;
 
   TfInstUpdate form;

@@ -44,5 +44,7 @@ SpecialFolders& specialFolders() { return require(current().specialFolders, "spe
 ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
 Firewall& firewall() { return require(current().firewall, "firewall"); }
 MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message boxes"); }
+HttpClient& http() { return require(current().http, "http client"); }
+ConnectionState& connection() { return require(current().connection, "connection state"); }
 
 }  // namespace tilvo::platform

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/connection_state.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
 #include "platform/firewall.h"
 #include "platform/folder_dialog.h"
+#include "platform/http_client.h"
 #include "platform/main_loop.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
@@ -26,6 +28,9 @@ namespace tilvo::platform {
 struct Platform {
   std::vector<std::string> arguments;  // argv[1..]
   std::vector<std::string> settings;   // the environment overrides in effect, "NAME=value", for the log
+  // Update servers and file store named at run time ("host[:port]" x 3; "host/folder/"); empty: the build's.
+  std::vector<std::string> serverHosts;
+  std::string ftpHost;
   std::unique_ptr<MainLoop> loop;
   std::unique_ptr<DebugOutput> debugOutput;
   std::unique_ptr<FileSystem> fileSystem;
@@ -41,6 +46,8 @@ struct Platform {
   std::unique_ptr<ShellLinks> shellLinks;
   std::unique_ptr<Firewall> firewall;
   std::unique_ptr<MessageBoxes> messageBoxes;
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<ConnectionState> connection;
 };
 
 // The installed platform. Aborts with a message when none is installed or the piece is missing.
@@ -63,5 +70,7 @@ SpecialFolders& specialFolders();
 ShellLinks& shellLinks();
 Firewall& firewall();
 MessageBoxes& messageBoxes();
+HttpClient& http();
+ConnectionState& connection();
 
 }  // namespace tilvo::platform

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/sqlite_registry.h"
-#include "support/installer_run.h"
+#include "support/installer_process.h"
 #include "support/sandbox.h"
 
 namespace tilvo {
@@ -10,18 +10,28 @@ namespace {
 
 using platform::RegValue;
 using platform::RootKey;
-using testing::InstallerCopy;
+using testing::InstallerProcess;
 using testing::TempFolder;
+using namespace std::chrono_literals;
 
 const char* kEmulationKey = "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 
+// An argument that is no mode, with servers that refuse: the run ends at its first failed check, or is
+// killed when the test is done with it, whichever comes first.
+testing::InstallerOptions idleRun(const std::string& root) {
+  testing::InstallerOptions options;
+  options.arguments = {"idle"};
+  options.environment = {"TILVO_CONNECTED=1", "TILVO_SERVER_HOSTS=127.0.0.1:9,127.0.0.2:9,127.0.0.3:9"};
+  options.root = root;
+  return options;
+}
+
 TEST(Persistence, TheRegistryStoreOutlivesAKilledRunAndFeedsTheNext) {
-  TempFolder root, bin;
-  InstallerCopy installer(bin.path() + "/installer");
-  // An argument that is no mode leaves the program idle until it is ended from outside (or by the server
-  // check finding no server); either way it is ended here after a moment.
-  const std::map<std::string, std::string> offline{{"TILVO_CONNECTED", "0"}};
-  installer.run({"idle"}, root.path(), offline, 1500);
+  TempFolder root;
+  {
+    InstallerProcess first(TILVO_INSTALLER, idleRun(root.path()));
+    ASSERT_TRUE(first.waitForLog("ie ver : 6000", 10s));
+  }  // killed here
 
   auto registry = platform::linux_host::createSqliteRegistry(root.path() + "/registry.db", true);
   auto value = registry->readValue(RootKey::CurrentUser, kEmulationKey, "Tilvo_install.exe");
@@ -32,8 +42,9 @@ TEST(Persistence, TheRegistryStoreOutlivesAKilledRunAndFeedsTheNext) {
   registry->createKey(RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Internet Explorer");
   registry->writeValue(RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Internet Explorer", "Version",
                        RegValue::string("9.11.19041.0"));
-  const auto second = installer.run({"idle"}, root.path(), offline, 1500);
-  EXPECT_NE(second.output.find("ie ver : 11000"), std::string::npos) << second.output;
+  InstallerProcess second(TILVO_INSTALLER, idleRun(root.path()));
+  EXPECT_TRUE(second.waitForLog("ie ver : 11000", 10s));
+  second.waitFor(200ms);
   EXPECT_EQ(registry->readValue(RootKey::CurrentUser, kEmulationKey, "Tilvo_install.exe")->dword, 11000u);
 }
 

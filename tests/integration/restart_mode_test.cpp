@@ -1,23 +1,22 @@
 // Restart mode with the real binary and real processes.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
+#include <signal.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "platform/linux/sqlite_registry.h"
 #include "support/helper_process.h"
-#include "support/installer_run.h"
+#include "support/installer_process.h"
 #include "support/sandbox.h"
 
 namespace tilvo {
 namespace {
 
 using testing::HelperProcess;
-using testing::InstallerCopy;
+using testing::InstallerProcess;
 using testing::TempFolder;
+using namespace std::chrono_literals;
 
 // Pids of the processes that run the executable at `hostPath`.
 std::vector<int> pidsRunning(const std::string& hostPath) {
@@ -31,25 +30,33 @@ std::vector<int> pidsRunning(const std::string& hostPath) {
   return pids;
 }
 
+testing::InstallerOptions restartRun(std::vector<std::string> arguments, const std::string& root,
+                                     const std::string& workingFolder = {}) {
+  testing::InstallerOptions options;
+  options.arguments = std::move(arguments);
+  options.root = root;
+  options.workingFolder = workingFolder;
+  return options;
+}
+
 void killAll(const std::string& hostPath) {
   for (int pid : pidsRunning(hostPath)) ::kill(pid, SIGKILL);
 }
 
-
 TEST(RestartMode, EndsEveryRunningCopyStartsTheProgramAgainAndWritesNothing) {
-  TempFolder root, bin;
-  InstallerCopy installer(bin.path() + "/installer");
+  TempFolder root;
   const std::string launcherDir = root.path() + "/drive_c/Tilvo launcher";
   const std::string launcher = launcherDir + "/Tilvo.exe";
   HelperProcess first(launcher);
   HelperProcess second(launcher);
 
   // A bare name is found in the working folder, as the shell finds it.
-  const auto result = installer.run({"restart", "Tilvo.exe"}, root.path(), {}, 30000, launcherDir);
-  EXPECT_EQ(result.exitCode, 0) << result.output;
+  InstallerProcess installer(TILVO_INSTALLER, restartRun({"restart", "Tilvo.exe"}, root.path(), launcherDir));
+  EXPECT_EQ(installer.waitFor(30s), 0);
   EXPECT_TRUE(first.waitForExit(3000));
   EXPECT_TRUE(second.waitForExit(3000));
-  EXPECT_TRUE(testing::waitUntil(5000, [&] { return pidsRunning(launcher).size() == 1; })) << "the program was not started again";
+  EXPECT_TRUE(testing::waitUntil(5000, [&] { return pidsRunning(launcher).size() == 1; }))
+      << "the program was not started again";
   killAll(launcher);
 
   auto registry = platform::linux_host::createSqliteRegistry(root.path() + "/registry.db", true);
@@ -58,13 +65,13 @@ TEST(RestartMode, EndsEveryRunningCopyStartsTheProgramAgainAndWritesNothing) {
 }
 
 TEST(RestartMode, GivenAPathItOpensTheProgramButEndsOnlyWhatTheNameMatches) {
-  TempFolder root, bin;
-  InstallerCopy installer(bin.path() + "/installer");
+  TempFolder root;
   const std::string launcher = root.path() + "/drive_c/Tilvo launcher/Tilvo.exe";
   HelperProcess running(launcher);
 
-  const auto result = installer.run({"RESTART", "C:\\Tilvo launcher\\Tilvo.exe"}, root.path());
-  EXPECT_EQ(result.exitCode, 0) << result.output;
+  InstallerProcess installer(TILVO_INSTALLER,
+                             restartRun({"RESTART", "C:\\Tilvo launcher\\Tilvo.exe"}, root.path()));
+  EXPECT_EQ(installer.waitFor(30s), 0);
   // Snapshot names are bare file names: a path matches none of them.
   EXPECT_TRUE(running.running());
   EXPECT_TRUE(testing::waitUntil(5000, [&] { return pidsRunning(launcher).size() == 2; }));
@@ -72,12 +79,10 @@ TEST(RestartMode, GivenAPathItOpensTheProgramButEndsOnlyWhatTheNameMatches) {
 }
 
 TEST(RestartMode, WithoutAProgramEndsNothingAndStillExits) {
-  TempFolder root, bin;
-  InstallerCopy installer(bin.path() + "/installer");
+  TempFolder root;
   HelperProcess running(root.path() + "/drive_c/L/Tilvo.exe");
-  const auto result = installer.run({"restart"}, root.path());
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_FALSE(result.timedOut);
+  InstallerProcess installer(TILVO_INSTALLER, restartRun({"restart"}, root.path()));
+  EXPECT_EQ(installer.waitFor(30s), 0);
   EXPECT_TRUE(running.running());
 }
 

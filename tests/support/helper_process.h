@@ -14,7 +14,6 @@ class HelperProcess : public ChildProcess {
   // Installs the sleeper at `hostPath` and starts it there; returns once the new image runs, so that a
   // process snapshot sees its name.
   explicit HelperProcess(const std::string& hostPath);
-  bool running() { return !waitForExit(0); }
 };
 
 }  // namespace tilvo::testing

@@ -10,10 +10,17 @@
 
 namespace tilvo::testing {
 
+// Records what it is asked to load; completes nothing unless a test calls onDocumentComplete.
 class RecordingBrowser final : public platform::Browser {
  public:
-  void navigate(const std::string& url) override { events.push_back("navigate " + url); }
-  void goBack() override { events.push_back("back"); }
+  void navigate(const std::string& url) override {
+    navigations.push_back(url);
+    events.push_back("navigate " + url);
+  }
+  void goBack() override {
+    ++backs;
+    events.push_back("back");
+  }
   void setOnDocumentComplete(std::function<void(const std::string&, bool)> handler) override {
     onDocumentComplete = std::move(handler);
   }
@@ -24,6 +31,8 @@ class RecordingBrowser final : public platform::Browser {
     return true;
   }
   std::vector<std::string> events;  // what was asked, in order (message boxes too, see installRecordingUi)
+  std::vector<std::string> navigations;
+  int backs = 0;
   std::function<void(const std::string&, bool)> onDocumentComplete;
 };
 

@@ -8,6 +8,7 @@
 
 #include "core/installer_state.h"
 #include "platform/linux/linux_platform.h"
+#include "server/chk_server_thread.h"
 
 namespace tilvo::testing {
 
@@ -84,6 +85,11 @@ RecordingShell& Sandbox::recordShell() {
   auto& ref = *shell;
   platform_->shell = std::move(shell);
   return ref;
+}
+
+void StopServerCheck() {
+  delete ServerCheckThread;
+  ServerCheckThread = nullptr;
 }
 
 std::string readFile(const std::string& hostPath) {

@@ -71,6 +71,10 @@ class Sandbox {
   std::unique_ptr<platform::Platform> previous_;
 };
 
+// Stops and frees the server check thread that FormCreate started (the installer itself never does);
+// call while the window it reports to still exists.
+void StopServerCheck();
+
 std::string readFile(const std::string& hostPath);
 void writeFile(const std::string& hostPath, const std::string& content);
 

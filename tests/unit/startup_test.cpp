@@ -62,6 +62,7 @@ TEST(FormCreate, PreparesTheInstallFromTheBuildConstants) {
   const auto value = platform::registry().readValue(RootKey::CurrentUser, kEmulationKey, exe.substr(exe.rfind('\\') + 1));
   ASSERT_TRUE(value);
   EXPECT_EQ(value->dword, 6000u);
+  testing::StopServerCheck();
 }
 
 TEST(FormCreate, SilentSwitchesAreFoundAfterLowerCasing) {
@@ -73,6 +74,7 @@ TEST(FormCreate, SilentSwitchesAreFoundAfterLowerCasing) {
     form.FormCreate();
     EXPECT_EQ(form.FSilentInst, silent) << arg;
     EXPECT_EQ(platform::window().isToolWindow(), silent) << arg;
+    testing::StopServerCheck();
   }
 }
 

@@ -1,14 +1,19 @@
 #include "platform/linux/linux_platform.h"
 
 #include <cstdlib>
+#include <optional>
+#include <stdexcept>
 
+#include "platform/linux/curl_http_client.h"
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/gtk_folder_dialog.h"
 #include "platform/linux/gtk_message_boxes.h"
 #include "platform/linux/gtk_window.h"
 #include "platform/linux/headless_message_boxes.h"
+#include "platform/linux/headless_browser.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
+#include "platform/linux/linux_connection_state.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_system_info.h"
 #include "platform/linux/posix_shell.h"
@@ -24,21 +29,36 @@
 namespace tilvo::platform::linux_host {
 namespace {
 
-std::string environment(const char* name) {
+// The value of an override that is set and not empty, recorded for the log.
+std::optional<std::string> readOverride(Platform& p, const char* name) {
   const char* v = std::getenv(name);
-  return v ? v : "";
+  if (!v || !*v) return std::nullopt;
+  p.settings.push_back(std::string(name) + "=" + v);
+  return std::string(v);
+}
+
+std::string trimBlanks(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<bool> connectedOverride(Platform& p) {
+  const auto value = readOverride(p, "TILVO_CONNECTED");
+  if (!value) return std::nullopt;
+  return ParseConnectedOverride(*value);
 }
 
 // TILVO_COMPOSITION=0/1 stands in for what the desktop reports.
-std::optional<bool> compositionOverride() {
-  const std::string v = environment("TILVO_COMPOSITION");
-  if (v.empty()) return std::nullopt;
-  return v != "0";
+std::optional<bool> compositionOverride(Platform& p) {
+  const auto value = readOverride(p, "TILVO_COMPOSITION");
+  if (!value) return std::nullopt;
+  return *value != "0";
 }
 
 // The window, the page host and the dialogs: on the display when there is one, otherwise without.
 void createUserInterface(Platform& p, DisplayUse display) {
-  const auto composition = compositionOverride();
+  const auto composition = compositionOverride(p);
   if (display == DisplayUse::WhenAvailable && openGtkDisplay()) {
     auto window = createGtkWindow(*p.loop, composition);
     p.browser = createWebKitBrowser(*window, *p.loop);
@@ -49,12 +69,35 @@ void createUserInterface(Platform& p, DisplayUse display) {
     return;
   }
   p.window = createHeadlessWindow(composition);
+  p.browser = createHeadlessBrowser(*p.loop, createCurlHttpClient());
   p.folderDialog = createHeadlessFolderDialog();
   p.messageBoxes = createHeadlessMessageBoxes();
   p.settings.push_back("display=none");
 }
 
 }  // namespace
+
+bool ParseConnectedOverride(const std::string& text) {
+  if (text == "0") return false;
+  if (text == "1") return true;
+  throw std::runtime_error("TILVO_CONNECTED must be 0 or 1, not " + text);
+}
+
+std::vector<std::string> ParseServerHosts(const std::string& text) {
+  std::vector<std::string> hosts;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    hosts.push_back(trimBlanks(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  bool anyEmpty = false;
+  for (const auto& h : hosts) anyEmpty = anyEmpty || h.empty();
+  if (hosts.size() != 3 || anyEmpty)
+    throw std::runtime_error("TILVO_SERVER_HOSTS needs three hosts, host1[:port],host2[:port],host3[:port]: " + text);
+  return hosts;
+}
 
 std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse display) {
   auto p = std::make_unique<Platform>();
@@ -65,7 +108,7 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse 
   p->settings.push_back("TILVO_ROOT=" + drives.root());
 
   TimerTrace trace;
-  if (environment("TILVO_TRACE_TIMERS") == "1") {
+  if (readOverride(*p, "TILVO_TRACE_TIMERS") == "1") {
     // The platform outlives its loop; the debug output may be replaced after creation (tests).
     trace = [platform = p.get()](const std::string& line) { platform->debugOutput->write(line); };
   }
@@ -80,10 +123,12 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse 
   p->specialFolders = createVirtualSpecialFolders(drives, p->systemInfo->isNative64Bit());
   p->shellLinks = createShellLinkWriter(drives);
   p->firewall = createRegistryFirewall();
+  p->http = createCurlHttpClient();
   createUserInterface(*p, display);
-  for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN", "TILVO_COMPOSITION",
-                           "TILVO_TRACE_TIMERS"})
-    if (const char* v = std::getenv(name); v && *v) p->settings.push_back(std::string(name) + "=" + v);
+  for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"}) readOverride(*p, name);
+  p->connection = createLinuxConnectionState(connectedOverride(*p));
+  if (const auto hosts = readOverride(*p, "TILVO_SERVER_HOSTS")) p->serverHosts = ParseServerHosts(*hosts);
+  if (const auto ftp = readOverride(*p, "TILVO_FTP_HOST")) p->ftpHost = *ftp;
   return p;
 }
 

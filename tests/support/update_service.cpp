@@ -1,0 +1,101 @@
+#include "support/update_service.h"
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/installer_state.h"
+#include "core/json.h"
+#include "platform/linux/curl_http_client.h"
+
+namespace tilvo::testing {
+namespace {
+
+std::vector<std::string> serviceArguments(const std::vector<std::string>& options) {
+  std::vector<std::string> args = {"--port", "0", "--control-port", "0", "--quiet", "--log-file",
+                                   "{folder}/requests.jsonl"};
+  args.insert(args.end(), options.begin(), options.end());
+  return args;
+}
+
+}  // namespace
+
+UpdateService::UpdateService(std::vector<std::string> options)
+    : process_(SourcePath("tools/update-service/update_service.py"), serviceArguments(options)) {
+  const auto& ready = process_.ready();
+  port_ = ready["servers"]["port"].get<int>();
+  controlPort_ = ready["control_port"].get<int>();
+  if (!PortAnswers("127.0.0.1", controlPort_)) throw std::runtime_error("the control port does not answer");
+  for (int n = 1; n <= 3; ++n) {
+    const bool down = ready["servers"]["modes"][std::to_string(n)] == "down";
+    if (!down && !PortAnswers("127.0.0." + std::to_string(n), port_))
+      throw std::runtime_error("update server " + std::to_string(n) + " does not answer");
+  }
+}
+
+std::vector<std::string> UpdateService::hosts() const {
+  std::vector<std::string> out;
+  for (int n = 1; n <= 3; ++n) out.push_back("127.0.0." + std::to_string(n) + ":" + std::to_string(port_));
+  return out;
+}
+
+std::string UpdateService::hostsEnv() const {
+  const auto h = hosts();
+  return h[0] + "," + h[1] + "," + h[2];
+}
+
+std::string UpdateService::url(int server, const std::string& path) const {
+  return "http://" + hosts().at(static_cast<size_t>(server - 1)) + path;
+}
+
+std::string UpdateService::versionPage(int server) const { return url(server, "/inst/tilvo_ver.html?pctype=mero"); }
+
+std::string UpdateService::control(const std::string& path) const {
+  platform::HttpRequest request;
+  request.url = "http://127.0.0.1:" + std::to_string(controlPort_) + path;
+  request.readTimeoutMs = 10000;
+  const auto result = platform::linux_host::createCurlHttpClient()->perform(request);
+  if (result.failed()) throw std::runtime_error("update service control " + path + ": " + result.error);
+  return result.response.body;
+}
+
+void UpdateService::setMode(int server, const std::string& mode) {
+  control("/servers/" + std::to_string(server) + "/" + mode);
+}
+
+std::vector<ServiceRequest> UpdateService::requests() const {
+  std::vector<ServiceRequest> out;
+  std::istringstream lines(readFile(process_.folder() + "/requests.jsonl"));
+  for (std::string line; std::getline(lines, line);) {
+    const JsonPtr record = ParseJson(line);
+    if (!record || !record->is_object()) continue;
+    ServiceRequest r;
+    r.server = record->value("server", 0);
+    r.method = JsonReadText(record, "method");
+    r.path = JsonReadText(record, "path");
+    r.userAgent = JsonReadText(record, "user_agent");
+    r.mode = JsonReadText(record, "mode");
+    const auto& status = (*record)["status"];
+    r.status = status.is_number_integer() ? status.get<int>() : 0;
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+int UpdateService::count(int server, const std::string& path) const {
+  int n = 0;
+  for (const auto& r : requests())
+    if ((server == 0 || r.server == server) && r.path == path) ++n;
+  return n;
+}
+
+HttpFixture::HttpFixture() : process_(SourcePath("tests/support/http_fixture.py"), {}) {
+  port_ = process_.ready()["port"].get<int>();
+  if (!PortAnswers("127.0.0.1", port_)) throw std::runtime_error("the HTTP fixture does not answer");
+}
+
+std::string HttpFixture::url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+}  // namespace tilvo::testing

@@ -1,0 +1,54 @@
+#pragma once
+// The local update service (tools/update-service) run for one test, on free ports: the constructor returns
+// once every port answers, the destructor stops it.
+#include <string>
+#include <vector>
+
+#include "support/python_server.h"
+
+namespace tilvo::testing {
+
+struct ServiceRequest {
+  int server = 0;
+  std::string method, path, userAgent, mode;
+  int status = 0;  // 0: never answered (a hanging server)
+};
+
+class UpdateService {
+ public:
+  // `options`: more command-line options of the service, e.g. {"--mode", "3=down"}.
+  explicit UpdateService(std::vector<std::string> options = {});
+
+  std::string hostsEnv() const;  // the value for TILVO_SERVER_HOSTS
+  std::vector<std::string> hosts() const;
+  std::string url(int server, const std::string& path) const;  // "http://127.0.0.<server>:<port>" + path
+  std::string versionPage(int server) const;                   // with the query of this build's edition
+
+  // Through the control port; throws when the service refuses.
+  void setMode(int server, const std::string& mode);
+
+  // Every request received so far, in order.
+  std::vector<ServiceRequest> requests() const;
+  // Requests of `server` (0: any) whose path (query included) is `path`.
+  int count(int server, const std::string& path) const;
+
+ private:
+  std::string control(const std::string& path) const;
+
+  PythonServer process_;
+  int port_ = 0;
+  int controlPort_ = 0;
+};
+
+// The scripted answers of tests/support/http_fixture.py, on 127.0.0.1.
+class HttpFixture {
+ public:
+  HttpFixture();
+  std::string url(const std::string& path) const;
+
+ private:
+  PythonServer process_;
+  int port_ = 0;
+};
+
+}  // namespace tilvo::testing
