@@ -2,7 +2,9 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <sstream>
 
 namespace tilvo::testing {
@@ -76,6 +78,20 @@ bool screenshot(const std::string& path) {
   std::filesystem::remove(path);
   runCommand("import -window root " + quoted(path) + " 2>/dev/null");
   return std::filesystem::exists(path);
+}
+
+bool screenshotOncePainted(const std::string& path, const ScreenRect& area, int milliseconds) {
+  const std::string crop = std::to_string(area.width) + "x" + std::to_string(area.height) + "+" +
+                           std::to_string(area.x) + "+" + std::to_string(area.y);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!screenshot(path)) return false;
+    const std::string deviation = runCommand("convert " + quoted(path) + " -crop " + crop +
+                                             " +repage -format '%[fx:standard_deviation]' info: 2>/dev/null");
+    if (!deviation.empty() && std::stod(deviation) > 0.01) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
 }
 
 }  // namespace tilvo::testing

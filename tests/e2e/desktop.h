@@ -30,5 +30,8 @@ void pressKeys(const std::string& keys);
 
 // Saves the whole screen as a PNG file.
 bool screenshot(const std::string& path);
+// Saves the whole screen once `area` of it shows something other than one flat colour (a window whose
+// content has been painted); false when that did not happen within `milliseconds`.
+bool screenshotOncePainted(const std::string& path, const ScreenRect& area, int milliseconds = 5000);
 
 }  // namespace tilvo::testing
