@@ -70,7 +70,8 @@ void clickAt(int x, int y) {
   runCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.05 click 1 2>/dev/null");
 }
 
-void typeText(const std::string& text) { runCommand("xdotool type --delay 20 " + quoted(text) + " 2>/dev/null"); }
+// Slowly: a file chooser completes names as they are typed.
+void typeText(const std::string& text) { runCommand("xdotool type --delay 120 " + quoted(text) + " 2>/dev/null"); }
 
 void pressKeys(const std::string& keys) { runCommand("xdotool key " + keys + " 2>/dev/null"); }
 

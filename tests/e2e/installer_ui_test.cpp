@@ -130,6 +130,41 @@ TEST(InstallerOnTheDisplay, TheInstallPageTakesItsSizeCentredAndTheUserInstallsF
   EXPECT_EQ(installer.waitFor(10s), 0);
 }
 
+TEST(InstallerOnTheDisplay, TheFolderPickedInTheDialogBecomesTheInstallFolder) {
+  UpdateService service;
+  auto installer = startInstaller(service, {});
+  const std::string page = service.url(3, "/inst/install.html");
+  const auto window = waitForWindow(kPageWidth, kPageHeight, 20s);
+  ASSERT_TRUE(window);
+  std::filesystem::create_directories(installer.root() + "/drive_c/Games");
+  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#browse", "#chk_agree", "#install"});
+
+  // The dialog opens at C:\; the user types the name of a folder there and confirms it.
+  clickIn(*window, rects.at("#browse"));
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!testing::windowVisible("Select folder..") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(testing::windowVisible("Select folder.."));
+  std::this_thread::sleep_for(500ms);
+  testing::pressKeys("ctrl+l");
+  testing::typeText("Games");  // completed to "Games/" when it holds a single folder: it holds none yet
+  std::this_thread::sleep_for(500ms);
+  testing::pressKeys("Return");
+  const auto closing = std::chrono::steady_clock::now() + 5s;
+  while (testing::windowVisible("Select folder..") && std::chrono::steady_clock::now() < closing)
+    std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(testing::windowVisible("Select folder.."));
+
+  // Installing now cleans the launcher's folder under the one picked.
+  const std::string target = installer.root() + "/drive_c/Games/Tilvo launcher";
+  testing::writeFile(target + "/old.dll", "old");
+  clickIn(*window, rects.at("#chk_agree"));
+  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
+  clickIn(*window, rects.at("#install"));
+  ASSERT_TRUE(installer.waitForLog("timer Timer_DownLoad on", 10s));
+  EXPECT_FALSE(std::filesystem::exists(target + "/old.dll"));
+}
+
 TEST(InstallerOnTheDisplay, CancelAndClosingTheWindowEndTheProgram) {
   for (const std::string way : {"cancel", "close request"}) {
     UpdateService service;
@@ -186,6 +221,16 @@ TEST(InstallerOnTheDisplay, UpdateModeEndsWhenTheLoadedAddressDiffersFromTheUpda
   ASSERT_EQ(installer.waitFor(20s), 0);
   EXPECT_GE(FindLine(installer.log(), completion(service.url(3, "/inst/update.html"))), 0);
   EXPECT_LT(FindLine(installer.log(), "timer Timer_DownLoad on"), 0);
+}
+
+TEST(InstallerOnTheDisplay, SilentInstallShowsNoWindowAtAll) {
+  UpdateService service;
+  auto installer = startInstaller(service, {"/S"});
+  ASSERT_TRUE(installer.waitForLog("timer Timer_DownLoad on", 20s));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_FALSE(testing::windowVisible(kWindow));
+  EXPECT_EQ(service.count(0, "/inst/install.html"), 0);
+  EXPECT_FALSE(installer.waitFor(0ms));
 }
 
 TEST(InstallerOnTheDisplay, UninstallModeShowsItsPageAndRunsTheUninstall) {
