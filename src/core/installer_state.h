@@ -18,6 +18,10 @@ namespace tilvo {
 class TChkServerThread;
 class TDownThread;
 
+namespace platform {
+class HtmlDocument;
+}
+
 using JsonPtr = std::shared_ptr<nlohmann::json>;
 
 // ---- Process-wide globals -------------------------------------------------------------------------------
@@ -100,8 +104,9 @@ class TfInstUpdate {
   // Browser host, page commands, script bridge.
   void WebBrowserDocumentComplete(const std::string& URL, bool topLevel);
   void Process_FormShow();
+  void Document_OnMouseClick(const std::shared_ptr<platform::HtmlDocument>& Doc);
   void Timer_Input_ThemeTimer();
-  void Process_ThemeList();
+  bool Process_ThemeList();
 
   // Downloads.
   void Timer_DownLoadTimer();

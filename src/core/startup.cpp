@@ -54,7 +54,16 @@ TfInstUpdate::TfInstUpdate() {
   Timer_Progress = loop.createTimer(1);
   Timer_Input_Theme = loop.createTimer(100);
   Timer_Progress_GoogleDrive = loop.createTimer(1);
+  Timer_DownLoad->setName("Timer_DownLoad");
+  Timer_Exit->setName("Timer_Exit");
+  Timer_Progress->setName("Timer_Progress");
+  Timer_Input_Theme->setName("Timer_Input_Theme");
+  Timer_Progress_GoogleDrive->setName("Timer_Progress_GoogleDrive");
   Timer_Exit->setOnTimer([this] { RunHandler([this] { Timer_ExitTimer(); }); });
+  Timer_Input_Theme->setOnTimer([this] { RunHandler([this] { Timer_Input_ThemeTimer(); }); });
+  platform::browser().setOnDocumentComplete([this](const std::string& url, bool topLevel) {
+    RunHandler([&] { WebBrowserDocumentComplete(url, topLevel); });
+  });
   platform::window().setCaption("Mero Install & Update");
   platform::window().setOnCloseRequest([this] { RunHandler([this] { Close(); }); });
 }

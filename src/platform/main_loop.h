@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace tilvo::platform {
 
@@ -17,6 +18,8 @@ class Timer {
   virtual void setInterval(uint32_t milliseconds) = 0;
   virtual uint32_t interval() const = 0;
   virtual void setOnTimer(std::function<void()> handler) = 0;
+  // A name for diagnostics: with timer tracing on, switching a named timer on or off is logged.
+  virtual void setName(const std::string& name) = 0;
 };
 
 class MainLoop {
@@ -42,6 +45,25 @@ class MainLoop {
   virtual bool quitRequested() const = 0;
 
   virtual bool onMainThread() const = 0;
+
+  // Main thread. While held, the loop goes on serving the window system and the browser engine, but timers
+  // do not fire and posted work waits; posted work then runs in its order once the last hold is released.
+  // A synchronous call that must wait on the loop holds it, so that no handler of the logic runs inside
+  // another. Holds nest.
+  virtual void holdEvents() = 0;
+  virtual void releaseEvents() = 0;
+};
+
+// Holds the loop's events for a scope.
+class EventHold {
+ public:
+  explicit EventHold(MainLoop& loop) : loop_(loop) { loop_.holdEvents(); }
+  ~EventHold() { loop_.releaseEvents(); }
+  EventHold(const EventHold&) = delete;
+  EventHold& operator=(const EventHold&) = delete;
+
+ private:
+  MainLoop& loop_;
 };
 
 }  // namespace tilvo::platform

@@ -42,6 +42,7 @@ Browser& browser() { return require(current().browser, "browser"); }
 ZipArchives& zipArchives() { return require(current().zipArchives, "zip archives"); }
 Resources& resources() { return require(current().resources, "resources"); }
 FileVersions& fileVersions() { return require(current().fileVersions, "file versions"); }
+FolderDialog& folderDialog() { return require(current().folderDialog, "folder dialog"); }
 SpecialFolders& specialFolders() { return require(current().specialFolders, "special folders"); }
 ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
 Firewall& firewall() { return require(current().firewall, "firewall"); }

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/file_version.h"
 #include "platform/firewall.h"
+#include "platform/folder_dialog.h"
 #include "platform/http_client.h"
 #include "platform/main_loop.h"
 #include "platform/message_box.h"
@@ -49,6 +50,7 @@ struct Platform {
   std::unique_ptr<ZipArchives> zipArchives;
   std::unique_ptr<Resources> resources;
   std::unique_ptr<FileVersions> fileVersions;
+  std::unique_ptr<FolderDialog> folderDialog;
   std::unique_ptr<SpecialFolders> specialFolders;
   std::unique_ptr<ShellLinks> shellLinks;
   std::unique_ptr<Firewall> firewall;
@@ -78,6 +80,7 @@ Browser& browser();
 ZipArchives& zipArchives();
 Resources& resources();
 FileVersions& fileVersions();
+FolderDialog& folderDialog();
 SpecialFolders& specialFolders();
 ShellLinks& shellLinks();
 Firewall& firewall();

@@ -26,8 +26,12 @@ class Window {
   virtual void hide() = 0;
   virtual bool isVisible() const = 0;
   virtual void bringToFront() = 0;
-  // Work area of the primary monitor, where the window is centred.
+  // Work area of the primary monitor (without panels and docks).
   virtual Rect primaryWorkArea() const = 0;
+  // The whole primary monitor, in screen coordinates: the window is centred on it.
+  virtual Rect primaryScreen() const = 0;
+  // Whether the desktop composites windows (the desktop window manager's composition is on).
+  virtual bool compositionEnabled() const = 0;
   // Called on the main thread when the user or the desktop asks the window to close.
   virtual void setOnCloseRequest(std::function<void()> handler) = 0;
   // Destroys the native window; the program ends after it.

@@ -24,6 +24,12 @@ class RecordingBrowser final : public platform::Browser {
   void setOnDocumentComplete(std::function<void(const std::string&, bool)> handler) override {
     onDocumentComplete = std::move(handler);
   }
+  std::shared_ptr<platform::HtmlDocument> document() override { return nullptr; }
+  void setClickSink(platform::ClickSink) override {}
+  bool execScript(const std::string& code, std::string&) override {
+    events.push_back("script " + code);
+    return true;
+  }
   std::vector<std::string> events;  // what was asked, in order (message boxes too, see installRecordingUi)
   std::vector<std::string> navigations;
   int backs = 0;

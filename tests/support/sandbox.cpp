@@ -61,7 +61,8 @@ Sandbox::Sandbox(std::vector<std::string> arguments) {
   for (auto& a : arguments) argvStorage.push_back(a);
   std::vector<char*> argv;
   for (auto& a : argvStorage) argv.push_back(a.data());
-  auto p = platform::linux_host::createLinuxPlatform(static_cast<int>(argv.size()), argv.data());
+  auto p = platform::linux_host::createLinuxPlatform(static_cast<int>(argv.size()), argv.data(),
+                                                     platform::linux_host::DisplayUse::Never);
   auto log = std::make_unique<CapturedDebugOutput>();
   log_ = log.get();
   p->debugOutput = std::move(log);

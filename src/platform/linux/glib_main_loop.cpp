@@ -17,14 +17,21 @@ namespace {
 // and cannot starve the loop.
 constexpr uint32_t kMinimumTimerInterval = 10;
 
+// What the loop shares with its timers, which may outlive it.
+struct LoopState {
+  int holdDepth = 0;  // main thread only
+  TimerTrace trace;
+};
+
 class GlibTimer final : public Timer {
  public:
-  explicit GlibTimer(uint32_t interval) : interval_(interval) {}
+  GlibTimer(uint32_t interval, std::shared_ptr<const LoopState> loop) : interval_(interval), loop_(std::move(loop)) {}
   ~GlibTimer() override { stop(); }
 
   void setEnabled(bool enabled) override {
     if (enabled == enabled_) return;
     enabled_ = enabled;
+    if (!name_.empty() && loop_->trace) loop_->trace("timer " + name_ + (enabled ? " on" : " off"));
     restart();
   }
   bool enabled() const override { return enabled_; }
@@ -38,10 +45,12 @@ class GlibTimer final : public Timer {
     handler_ = std::move(handler);
     restart();
   }
+  void setName(const std::string& name) override { name_ = name; }
 
  private:
   static gboolean onTick(gpointer self) {
     auto* timer = static_cast<GlibTimer*>(self);
+    if (timer->loop_->holdDepth > 0) return G_SOURCE_CONTINUE;  // a held loop skips the tick, as a busy thread would
     const guint firing = timer->source_;
     if (timer->handler_) {
       auto handler = timer->handler_;  // the handler may replace itself
@@ -66,13 +75,20 @@ class GlibTimer final : public Timer {
 
   bool enabled_ = false;
   uint32_t interval_;
+  const std::shared_ptr<const LoopState> loop_;
+  std::string name_;
   std::function<void()> handler_;
   guint source_ = 0;
 };
 
 class GlibMainLoop final : public MainLoop {
  public:
-  GlibMainLoop() : mainThread_(std::this_thread::get_id()), context_(g_main_context_ref(g_main_context_default())) {}
+  explicit GlibMainLoop(TimerTrace trace)
+      : mainThread_(std::this_thread::get_id()),
+        context_(g_main_context_ref(g_main_context_default())),
+        state_(std::make_shared<LoopState>()) {
+    state_->trace = std::move(trace);
+  }
   ~GlibMainLoop() override {
     // Work still queued dies with the loop; sources that point at us are removed first.
     std::lock_guard lock(mutex_);
@@ -81,7 +97,9 @@ class GlibMainLoop final : public MainLoop {
     g_main_context_unref(context_);
   }
 
-  std::unique_ptr<Timer> createTimer(uint32_t intervalMs) override { return std::make_unique<GlibTimer>(intervalMs); }
+  std::unique_ptr<Timer> createTimer(uint32_t intervalMs) override {
+    return std::make_unique<GlibTimer>(intervalMs, state_);
+  }
 
   void invokeAndWait(std::function<void()> fn) override {
     if (onMainThread()) {
@@ -98,11 +116,7 @@ class GlibMainLoop final : public MainLoop {
     // One queue keeps the hand-over in the order sent; each source takes the oldest item.
     std::lock_guard lock(mutex_);
     queue_.push_back(std::move(fn));
-    GSource* source = g_idle_source_new();
-    g_source_set_priority(source, G_PRIORITY_DEFAULT);
-    g_source_set_callback(source, &GlibMainLoop::onPosted, this, nullptr);
-    pendingSources_.push_back(g_source_attach(source, context_));
-    g_source_unref(source);
+    attachPostedSource();
   }
 
   void processPendingMessages() override {
@@ -124,7 +138,23 @@ class GlibMainLoop final : public MainLoop {
   bool quitRequested() const override { return quit_; }
   bool onMainThread() const override { return std::this_thread::get_id() == mainThread_; }
 
+  void holdEvents() override { ++state_->holdDepth; }
+  void releaseEvents() override {
+    if (state_->holdDepth == 0 || --state_->holdDepth > 0) return;
+    std::lock_guard lock(mutex_);
+    for (; deferredRuns_ > 0; --deferredRuns_) attachPostedSource();
+  }
+
  private:
+  // One idle source per queued item; caller holds mutex_.
+  void attachPostedSource() {
+    GSource* source = g_idle_source_new();
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    g_source_set_callback(source, &GlibMainLoop::onPosted, this, nullptr);
+    pendingSources_.push_back(g_source_attach(source, context_));
+    g_source_unref(source);
+  }
+
   static gboolean onPosted(gpointer self) {
     auto* loop = static_cast<GlibMainLoop*>(self);
     std::function<void()> fn;
@@ -133,6 +163,10 @@ class GlibMainLoop final : public MainLoop {
       const guint id = g_source_get_id(g_main_current_source());
       std::erase(loop->pendingSources_, id);
       if (loop->queue_.empty()) return G_SOURCE_REMOVE;
+      if (loop->state_->holdDepth > 0) {
+        ++loop->deferredRuns_;  // the item stays queued; a new source is attached at the release
+        return G_SOURCE_REMOVE;
+      }
       fn = std::move(loop->queue_.front());
       loop->queue_.pop_front();
     }
@@ -151,10 +185,12 @@ class GlibMainLoop final : public MainLoop {
   std::mutex mutex_;
   std::deque<std::function<void()>> queue_;
   std::deque<guint> pendingSources_;
+  const std::shared_ptr<LoopState> state_;
+  int deferredRuns_ = 0;  // items left queued while the loop was held
 };
 
 }  // namespace
 
-std::unique_ptr<MainLoop> createGlibMainLoop() { return std::make_unique<GlibMainLoop>(); }
+std::unique_ptr<MainLoop> createGlibMainLoop(TimerTrace trace) { return std::make_unique<GlibMainLoop>(std::move(trace)); }
 
 }  // namespace tilvo::platform::linux_host

@@ -64,6 +64,14 @@ class HeadlessBrowser final : public Browser {
     shared_->onComplete = std::move(handler);
   }
 
+  // Pages are fetched, not read: there is no document, so no element, no click and no script.
+  std::shared_ptr<HtmlDocument> document() override { return nullptr; }
+  void setClickSink(ClickSink) override {}
+  bool execScript(const std::string&, std::string& error) override {
+    error = "no script runs without a display";
+    return false;
+  }
+
  private:
   void load(const std::string& url) {
     uint64_t generation = 0;

@@ -11,7 +11,7 @@ namespace tilvo::platform::linux_host {
 // reports the top-level document complete on the main thread, with the URL reached after redirects. A page
 // that cannot be fetched still completes, with the URL asked for, as a browser completes its error page.
 // "about:blank" completes without a fetch; a URL that is neither http(s) nor about:blank never completes.
-// Only the latest navigation completes. It runs no script and shows nothing.
+// Only the latest navigation completes. It has no document model, runs no script and shows nothing.
 // `loop` must outlive the browser.
 std::unique_ptr<Browser> createHeadlessBrowser(MainLoop& loop, std::shared_ptr<HttpClient> http);
 

@@ -8,7 +8,7 @@ namespace {
 
 class HeadlessWindow final : public Window {
  public:
-  HeadlessWindow() {
+  explicit HeadlessWindow(bool composition) : composition_(composition) {
     if (const char* screen = std::getenv("TILVO_SCREEN"); screen && *screen) {
       int w = 0, h = 0;
       if (std::sscanf(screen, "%dx%d", &w, &h) == 2 && w > 0 && h > 0) work_ = {0, 0, w, h};
@@ -34,18 +34,24 @@ class HeadlessWindow final : public Window {
   bool isVisible() const override { return visible_; }
   void bringToFront() override {}
   Rect primaryWorkArea() const override { return work_; }
+  Rect primaryScreen() const override { return work_; }
+  bool compositionEnabled() const override { return composition_; }
   void setOnCloseRequest(std::function<void()> handler) override { onClose_ = std::move(handler); }
   void destroy() override { visible_ = false; }
 
  private:
   int width_ = 0, height_ = 0, left_ = 0, top_ = 0;
   bool toolWindow_ = false, visible_ = false;
+  const bool composition_;
   Rect work_{0, 0, 1920, 1080};
   std::function<void()> onClose_;
 };
 
 }  // namespace
 
-std::unique_ptr<Window> createHeadlessWindow() { return std::make_unique<HeadlessWindow>(); }
+std::unique_ptr<Window> createHeadlessWindow(std::optional<bool> composition) {
+  // Without a display nothing composites.
+  return std::make_unique<HeadlessWindow>(composition.value_or(false));
+}
 
 }  // namespace tilvo::platform::linux_host

@@ -9,6 +9,9 @@
 #include "platform/linux/embedded_resources.h"
 #include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
+#include "platform/linux/gtk_folder_dialog.h"
+#include "platform/linux/gtk_message_boxes.h"
+#include "platform/linux/gtk_window.h"
 #include "platform/linux/headless_browser.h"
 #include "platform/linux/headless_message_boxes.h"
 #include "platform/linux/headless_shell_icons.h"
@@ -26,6 +29,7 @@
 #include "platform/linux/stderr_debug_output.h"
 #include "platform/linux/virtual_drives.h"
 #include "platform/linux/virtual_special_folders.h"
+#include "platform/linux/webkit_browser.h"
 
 namespace tilvo::platform::linux_host {
 namespace {
@@ -48,6 +52,32 @@ std::optional<bool> connectedOverride(Platform& p) {
   const auto value = readOverride(p, "TILVO_CONNECTED");
   if (!value) return std::nullopt;
   return ParseConnectedOverride(*value);
+}
+
+// TILVO_COMPOSITION=0/1 stands in for what the desktop reports.
+std::optional<bool> compositionOverride(Platform& p) {
+  const auto value = readOverride(p, "TILVO_COMPOSITION");
+  if (!value) return std::nullopt;
+  return *value != "0";
+}
+
+// The window, the page host and the dialogs: on the display when there is one, otherwise without.
+void createUserInterface(Platform& p, DisplayUse display) {
+  const auto composition = compositionOverride(p);
+  if (display == DisplayUse::WhenAvailable && openGtkDisplay()) {
+    auto window = createGtkWindow(*p.loop, composition);
+    p.browser = createWebKitBrowser(*window, *p.loop);
+    p.folderDialog = createGtkFolderDialog(*window, *p.fileSystem);
+    p.messageBoxes = createGtkMessageBoxes(*window);
+    p.window = std::move(window);
+    p.settings.push_back("display=gtk");
+    return;
+  }
+  p.window = createHeadlessWindow(composition);
+  p.browser = createHeadlessBrowser(*p.loop, createCurlHttpClient());
+  p.folderDialog = createHeadlessFolderDialog();
+  p.messageBoxes = createHeadlessMessageBoxes();
+  p.settings.push_back("display=none");
 }
 
 }  // namespace
@@ -74,7 +104,7 @@ std::vector<std::string> ParseServerHosts(const std::string& text) {
   return hosts;
 }
 
-std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
+std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse display) {
   auto p = std::make_unique<Platform>();
   for (int i = 1; i < argc; ++i) p->arguments.emplace_back(argv[i]);
 
@@ -82,7 +112,12 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   const VirtualDrives drives(rootEnv && *rootEnv ? rootEnv : VirtualDrives::defaultRoot());
   p->settings.push_back("TILVO_ROOT=" + drives.root());
 
-  p->loop = createGlibMainLoop();
+  TimerTrace trace;
+  if (readOverride(*p, "TILVO_TRACE_TIMERS") == "1") {
+    // The platform outlives its loop; the debug output may be replaced after creation (tests).
+    trace = [platform = p.get()](const std::string& line) { platform->debugOutput->write(line); };
+  }
+  p->loop = createGlibMainLoop(std::move(trace));
   p->debugOutput = createStderrDebugOutput();
   p->fileSystem = createFileSystem(drives);
   p->systemInfo = createLinuxSystemInfo(drives);
@@ -90,19 +125,17 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv) {
   p->profile = createIniProfileFile(drives);
   p->processes = createProcProcesses(drives);
   p->shell = createPosixShell(drives);
-  p->window = createHeadlessWindow();
-  p->zipArchives = createLibzipArchives(drives);
-  p->resources = createEmbeddedResources();
-  p->fileVersions = createExecutableFileVersions(drives);
   p->specialFolders = createVirtualSpecialFolders(drives, p->systemInfo->isNative64Bit());
   p->shellLinks = createShellLinkWriter(drives);
   p->firewall = createRegistryFirewall();
-  p->messageBoxes = createHeadlessMessageBoxes();
+  p->zipArchives = createLibzipArchives(drives);
+  p->resources = createEmbeddedResources();
+  p->fileVersions = createExecutableFileVersions(drives);
   p->urlDownload = createCurlUrlDownload(drives);
   p->taskbar = createHeadlessTaskbar();
   p->trayIcon = createHeadlessTrayIcon();
   p->http = createCurlHttpClient();
-  p->browser = createHeadlessBrowser(*p->loop, createCurlHttpClient());
+  createUserInterface(*p, display);
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"}) readOverride(*p, name);
   p->connection = createLinuxConnectionState(connectedOverride(*p));
   if (const auto hosts = readOverride(*p, "TILVO_SERVER_HOSTS")) p->serverHosts = ParseServerHosts(*hosts);
