@@ -17,7 +17,7 @@ build=${TILVO_BENCH_BUILD:-build-bench}
 
 scripts/deps
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTILVO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tilvo_install tilvo_sample_program >/dev/null
+cmake --build "$build" -j "$(nproc)" --target tilvo_install tilvo_sample_program >"$build.log" 2>&1 || { cat "$build.log"; exit 1; }
 
 work=$(mktemp -d /tmp/tilvo-bench-XXXXXX)
 service_pid=

@@ -5,6 +5,8 @@
 
 #include "core/debug_log.h"
 #include "core/installer_state.h"
+#include "platform/platform.h"
+#include "ui/script_bridge.h"
 
 namespace tilvo {
 namespace {
@@ -24,6 +26,18 @@ void TfInstUpdate::OnProgress(uint32_t ulProgress, uint32_t ulProgressMax, uint3
   } catch (const std::exception& e) {
     DebugLog(false, std::string("OnProgress : ") + e.what());
   }
+}
+
+void TfInstUpdate::Timer_ProgressTimer() {
+  Timer_Progress->setEnabled(false);
+  const int32_t total = Total_Download_Count;
+  // A run that fetched nothing has no overall percentage: the error goes to the application's handler.
+  int64_t overall = TruncPercent(FInstCount, total);
+  if (overall > 100) overall = 100;
+  const std::string script = InstInfoScript(static_cast<int>(overall), FPer);
+  if (!ExecJavaScript(platform::browser(), script)) return;
+  DebugLog(true, Format("%s, %d, %d, %d", script.c_str(), FInstCount, total, static_cast<int>(overall)));
+  platform::taskbar().setProgress(static_cast<int>(overall), 100);
 }
 
 }  // namespace tilvo

@@ -85,6 +85,10 @@ std::vector<ServiceRequest> UpdateService::requests() const {
 
 std::string UpdateService::ftpUrl() const { return process_.ready()["store"]["ftp_url"].get<std::string>(); }
 
+std::string UpdateService::storeFile(const std::string& relative) const {
+  return process_.ready()["store"]["root"].get<std::string>() + "/" + relative;
+}
+
 void UpdateService::raiseVersion(const std::string& entry) { control("/store/raise/" + entry); }
 
 void UpdateService::setStoreFault(const std::string& entry, const std::string& fault) {

@@ -31,6 +31,7 @@ class UpdateService {
   // raising it (last number + 1), an entry's fault mode (tools/update-service/service/launcher_files.py).
   std::string ftpUrl() const;
   std::string storeVersion(const std::string& entry) const;
+  std::string storeFile(const std::string& relative) const;  // host path, e.g. of "launcher/mero/Tilvo.zip"
   void raiseVersion(const std::string& entry);
   void setStoreFault(const std::string& entry, const std::string& fault);
   // Paths of the archives the store sent (completely or not), in order, e.g. "/launcher/mero/x64/Tilvo.zip".
