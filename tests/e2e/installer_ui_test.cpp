@@ -15,6 +15,7 @@
 #include "page_geometry.h"
 #include "support/helper_process.h"
 #include "support/installer_process.h"
+#include "support/running_programs.h"
 #include "support/sandbox.h"
 #include "support/update_service.h"
 
@@ -70,9 +71,8 @@ bool waitForLineAfter(InstallerProcess& installer, const std::string& after, con
 }
 
 // The themes the service offers, in the order the installer sends them.
-std::vector<std::string> offeredThemes() {
-  const auto config = ParseJson(testing::readFile(std::string(TILVO_SOURCE_DIR) +
-                                                  "/tools/update-service/config/server_config.json"));
+std::vector<std::string> offeredThemes(const UpdateService& service) {
+  const auto config = ParseJson(service.configuration(3));
   return JsonMemberOrder(*JsonReadObject(*config, "theme_url"));
 }
 
@@ -89,7 +89,7 @@ TEST(InstallerOnTheDisplay, TheInstallPageTakesItsSizeCentredAndTheUserInstallsF
   EXPECT_TRUE(testing::screenshotOncePainted(std::string(TILVO_E2E_ARTIFACTS) + "/install_page.png", *window));
 
   // The theme button fills the theme list; a picked theme is recorded.
-  const auto themes = offeredThemes();
+  const auto themes = offeredThemes(service);
   ASSERT_GE(themes.size(), 2u);
   const auto rects = testing::elementRects(page, kPageWidth, kPageHeight,
                                            {"#load_themes", "#chk_agree", "#install", "#close"});
@@ -128,6 +128,39 @@ TEST(InstallerOnTheDisplay, TheInstallPageTakesItsSizeCentredAndTheUserInstallsF
 
   clickIn(*window, rects.at("#close"));
   EXPECT_EQ(installer.waitFor(10s), 0);
+}
+
+TEST(InstallerOnTheDisplay, AnInteractiveInstallShowsItsProgressOnThePageAndStartsTheLauncher) {
+  UpdateService service;
+  auto installer = startInstaller(service, {});
+  const std::string page = service.url(3, "/inst/install.html");
+  const auto window = waitForWindow(kPageWidth, kPageHeight, 20s);
+  ASSERT_TRUE(window);
+  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#chk_agree", "#install"});
+  clickIn(*window, rects.at("#chk_agree"));
+  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
+  clickIn(*window, rects.at("#install"));
+
+  // Each refresh shows the run's and the current file's percentage: "<script>, done, to fetch, run".
+  ASSERT_TRUE(installer.waitForLog("instinfo(\"", 20s));
+  EXPECT_TRUE(testing::screenshotOncePainted(std::string(TILVO_E2E_ARTIFACTS) + "/install_progress.png", *window));
+  ASSERT_EQ(installer.waitFor(60s), 0) << "the installer ends by itself after the run";
+  const auto log = installer.log();
+  EXPECT_GE(FindLine(log, ", 1, 5, 20"), 0);
+  const int last = FindLine(log, "instinfo(\"100\",");
+  EXPECT_GE(last, 0);
+  EXPECT_GE(FindLine(log, ", 5, 5, 100", last), 0);
+  EXPECT_LT(FindLine(log, "Javascript error"), 0);
+
+  // Installed, registered with a desktop link (an interactive install asks for one), and running.
+  const std::string folder = installer.root() + "/drive_c/Tilvo launcher";
+  EXPECT_TRUE(std::filesystem::exists(folder + "/tools/Tilvo_Tool.exe"));
+  bool desktopLink = false;
+  for (const auto& user : std::filesystem::directory_iterator(installer.root() + "/drive_c/Users"))
+    desktopLink = desktopLink || std::filesystem::exists(user.path() / "Desktop" / "Tilvo_Start.lnk");
+  EXPECT_TRUE(desktopLink);
+  EXPECT_TRUE(testing::waitUntil(5000, [&] { return !testing::ProcessesRunning(folder + "/Tilvo.exe").empty(); }));
+  EXPECT_FALSE(testing::windowVisible(kWindow));
 }
 
 TEST(InstallerOnTheDisplay, TheFolderPickedInTheDialogBecomesTheInstallFolder) {

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <thread>
 
+#include "support/running_programs.h"
+
 namespace tilvo::testing {
 
 InstallerProcess::InstallerProcess(const std::string& binary, const InstallerOptions& options) {
@@ -13,7 +15,8 @@ InstallerProcess::InstallerProcess(const std::string& binary, const InstallerOpt
   fs::create_directories(folder_.path() + "/bin");
   fs::copy_file(binary, exe);
   if (options.debug) writeFile(folder_.path() + "/bin/setup.ini", "[setup]\r\nis_debug=1\r\n");
-  root_ = options.root.empty() ? folder_.path() + "/root" : options.root;
+  ownsRoot_ = options.root.empty();
+  root_ = ownsRoot_ ? folder_.path() + "/root" : options.root;
   fs::create_directories(root_);
 
   ChildOptions child;
@@ -27,6 +30,11 @@ InstallerProcess::InstallerProcess(const std::string& binary, const InstallerOpt
   child.workingFolder = options.workingFolder;
   started_ = std::chrono::steady_clock::now();
   process_ = std::make_unique<ChildProcess>(child);
+}
+
+InstallerProcess::~InstallerProcess() {
+  process_.reset();
+  if (ownsRoot_ && !root_.empty()) EndProcessesUnder(root_);
 }
 
 std::optional<int> InstallerProcess::waitFor(std::chrono::milliseconds limit) {

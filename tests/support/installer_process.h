@@ -24,6 +24,9 @@ class InstallerProcess {
  public:
   // `binary`: the built installer (TILVO_INSTALLER).
   InstallerProcess(const std::string& binary, const InstallerOptions& options);
+  // Ends the installer, and on a root of its own also what it started there (a launcher runs detached).
+  ~InstallerProcess();
+  InstallerProcess(InstallerProcess&&) = default;
 
   // The exit code once it ended within `limit`.
   std::optional<int> waitFor(std::chrono::milliseconds limit);
@@ -38,6 +41,7 @@ class InstallerProcess {
  private:
   TempFolder folder_;
   std::string root_;
+  bool ownsRoot_ = true;
   std::unique_ptr<ChildProcess> process_;
   std::chrono::steady_clock::time_point started_;
   std::optional<std::chrono::steady_clock::time_point> ended_;

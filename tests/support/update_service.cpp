@@ -51,14 +51,24 @@ std::string UpdateService::url(int server, const std::string& path) const {
 
 std::string UpdateService::versionPage(int server) const { return url(server, "/inst/tilvo_ver.html?pctype=mero"); }
 
-std::string UpdateService::control(const std::string& path) const {
+namespace {
+
+std::string get(const std::string& url) {
   platform::HttpRequest request;
-  request.url = "http://127.0.0.1:" + std::to_string(controlPort_) + path;
+  request.url = url;
   request.readTimeoutMs = 10000;
   const auto result = platform::linux_host::createCurlHttpClient()->perform(request);
-  if (result.failed()) throw std::runtime_error("update service control " + path + ": " + result.error);
+  if (result.failed()) throw std::runtime_error("update service " + url + ": " + result.error);
   return result.response.body;
 }
+
+}  // namespace
+
+std::string UpdateService::control(const std::string& path) const {
+  return get("http://127.0.0.1:" + std::to_string(controlPort_) + path);
+}
+
+std::string UpdateService::configuration(int server) const { return get(versionPage(server)); }
 
 void UpdateService::setMode(int server, const std::string& mode) {
   control("/servers/" + std::to_string(server) + "/" + mode);
@@ -69,7 +79,7 @@ std::vector<ServiceRequest> UpdateService::requests() const {
   std::istringstream lines(readFile(process_.folder() + "/requests.jsonl"));
   for (std::string line; std::getline(lines, line);) {
     const JsonPtr record = ParseJson(line);
-    if (!record || !record->is_object()) continue;
+    if (!record || !record->is_object() || JsonReadText(record, "component") == "store") continue;
     ServiceRequest r;
     r.server = record->value("server", 0);
     r.method = JsonReadText(record, "method");
@@ -103,8 +113,11 @@ std::string UpdateService::storeVersion(const std::string& entry) const {
 
 std::vector<std::string> UpdateService::storeTransfers() const {
   std::vector<std::string> out;
-  for (const auto& r : requests())
-    if (r.server == 0 && r.method == "RETR") out.push_back(r.path);
+  std::istringstream lines(readFile(process_.folder() + "/requests.jsonl"));
+  for (std::string line; std::getline(lines, line);) {
+    const JsonPtr record = ParseJson(line);
+    if (record && JsonReadText(record, "component") == "store") out.push_back(JsonReadText(record, "path"));
+  }
   return out;
 }
 

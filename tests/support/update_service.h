@@ -23,6 +23,8 @@ class UpdateService {
   std::vector<std::string> hosts() const;
   std::string url(int server, const std::string& path) const;  // "http://127.0.0.<server>:<port>" + path
   std::string versionPage(int server) const;                   // with the query of this build's edition
+  // The server configuration `server` answers now (its version page's body).
+  std::string configuration(int server) const;
 
   // Through the control port; throws when the service refuses.
   void setMode(int server, const std::string& mode);
@@ -37,7 +39,7 @@ class UpdateService {
   // Paths of the archives the store sent (completely or not), in order, e.g. "/launcher/mero/x64/Tilvo.zip".
   std::vector<std::string> storeTransfers() const;
 
-  // Every request received so far, in order.
+  // Every request the update servers received so far, in order (the store's transfers aside).
   std::vector<ServiceRequest> requests() const;
   // Requests of `server` (0: any) whose path (query included) is `path`.
   int count(int server, const std::string& path) const;
