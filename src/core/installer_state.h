@@ -112,6 +112,8 @@ class TfInstUpdate {
   void Timer_DownLoadTimer();
   void Process_Download();
   void FileDownLoadBegin(const std::string& file_, const std::string& instpath_, bool redo_);
+  // The current file's progress as the download service reports it (handed to the main thread).
+  void OnProgress(uint32_t ulProgress, uint32_t ulProgressMax, uint32_t ulStatusCode, const std::string& szStatusText);
   void Timer_ProgressTimer();
   void Timer_Progress_GoogleDriveTimer();
 

@@ -65,6 +65,8 @@ TfInstUpdate::TfInstUpdate() {
   platform::browser().setOnDocumentComplete([this](const std::string& url, bool topLevel) {
     RunHandler([&] { WebBrowserDocumentComplete(url, topLevel); });
   });
+  Timer_DownLoad->setOnTimer([this] { RunHandler([this] { Timer_DownLoadTimer(); }); });
+  Timer_Progress->setOnTimer([this] { RunHandler([this] { Timer_ProgressTimer(); }); });
   platform::window().setCaption("Mero Install & Update");
   platform::window().setOnCloseRequest([this] { RunHandler([this] { Close(); }); });
 }

@@ -23,6 +23,9 @@ class FileSystem {
   virtual bool directoryExists(const std::string& path) = 0;  // a folder
   virtual Status createDirectory(const std::string& path) = 0;  // one level; the parent must exist
   virtual Status forceDirectories(const std::string& path) = 0;  // every missing level
+  // One level, like createDirectory, that every user may fully use, and so may everything created in it
+  // later (an inherited access list). Fails when the folder exists already.
+  virtual Status createDirectoryForEveryone(const std::string& path) = 0;
   virtual Status deleteFile(const std::string& path) = 0;
   // Deletes a folder with everything in it; symbolic links are removed, never followed.
   virtual Status removeDirectoryTree(const std::string& path) = 0;

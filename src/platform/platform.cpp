@@ -39,11 +39,17 @@ Shell& shell() { return require(current().shell, "shell"); }
 SystemInfo& systemInfo() { return require(current().systemInfo, "system info"); }
 Window& window() { return require(current().window, "window"); }
 Browser& browser() { return require(current().browser, "browser"); }
+ZipArchives& zipArchives() { return require(current().zipArchives, "zip archives"); }
+Resources& resources() { return require(current().resources, "resources"); }
+FileVersions& fileVersions() { return require(current().fileVersions, "file versions"); }
 FolderDialog& folderDialog() { return require(current().folderDialog, "folder dialog"); }
 SpecialFolders& specialFolders() { return require(current().specialFolders, "special folders"); }
 ShellLinks& shellLinks() { return require(current().shellLinks, "shell links"); }
 Firewall& firewall() { return require(current().firewall, "firewall"); }
 MessageBoxes& messageBoxes() { return require(current().messageBoxes, "message boxes"); }
+UrlDownload& urlDownload() { return require(current().urlDownload, "URL download"); }
+Taskbar& taskbar() { return require(current().taskbar, "taskbar"); }
+TrayIcon& trayIcon() { return require(current().trayIcon, "tray icon"); }
 HttpClient& http() { return require(current().http, "http client"); }
 ConnectionState& connection() { return require(current().connection, "connection state"); }
 

@@ -9,6 +9,7 @@
 #include "platform/connection_state.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/file_version.h"
 #include "platform/firewall.h"
 #include "platform/folder_dialog.h"
 #include "platform/http_client.h"
@@ -17,11 +18,16 @@
 #include "platform/processes.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
+#include "platform/resources.h"
 #include "platform/shell.h"
 #include "platform/shell_links.h"
 #include "platform/special_folders.h"
 #include "platform/system_info.h"
+#include "platform/taskbar.h"
+#include "platform/tray_icon.h"
+#include "platform/url_download.h"
 #include "platform/window.h"
+#include "platform/zip_archive.h"
 
 namespace tilvo::platform {
 
@@ -41,11 +47,17 @@ struct Platform {
   std::unique_ptr<SystemInfo> systemInfo;
   std::unique_ptr<Window> window;
   std::unique_ptr<Browser> browser;
+  std::unique_ptr<ZipArchives> zipArchives;
+  std::unique_ptr<Resources> resources;
+  std::unique_ptr<FileVersions> fileVersions;
   std::unique_ptr<FolderDialog> folderDialog;
   std::unique_ptr<SpecialFolders> specialFolders;
   std::unique_ptr<ShellLinks> shellLinks;
   std::unique_ptr<Firewall> firewall;
   std::unique_ptr<MessageBoxes> messageBoxes;
+  std::unique_ptr<UrlDownload> urlDownload;
+  std::unique_ptr<Taskbar> taskbar;
+  std::unique_ptr<TrayIcon> trayIcon;
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<ConnectionState> connection;
 };
@@ -65,11 +77,17 @@ Shell& shell();
 SystemInfo& systemInfo();
 Window& window();
 Browser& browser();
+ZipArchives& zipArchives();
+Resources& resources();
+FileVersions& fileVersions();
 FolderDialog& folderDialog();
 SpecialFolders& specialFolders();
 ShellLinks& shellLinks();
 Firewall& firewall();
 MessageBoxes& messageBoxes();
+UrlDownload& urlDownload();
+Taskbar& taskbar();
+TrayIcon& trayIcon();
 HttpClient& http();
 ConnectionState& connection();
 

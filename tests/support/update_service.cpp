@@ -13,7 +13,8 @@ namespace {
 
 std::vector<std::string> serviceArguments(const std::vector<std::string>& options) {
   std::vector<std::string> args = {"--port", "0", "--control-port", "0", "--quiet", "--log-file",
-                                   "{folder}/requests.jsonl", "--cloud-port", "0"};
+                                   "{folder}/requests.jsonl", "--store-port", "0", "--store-program",
+                                   TILVO_SAMPLE_PROGRAM, "--store-installer", TILVO_INSTALLER, "--cloud-port", "0"};
   args.insert(args.end(), options.begin(), options.end());
   return args;
 }
@@ -86,6 +87,31 @@ std::vector<ServiceRequest> UpdateService::requests() const {
     r.sent = sent.is_number_integer() ? sent.get<long long>() : 0;
     out.push_back(std::move(r));
   }
+  return out;
+}
+
+std::string UpdateService::ftpUrl() const { return process_.ready()["store"]["ftp_url"].get<std::string>(); }
+
+std::string UpdateService::storeFile(const std::string& relative) const {
+  return process_.ready()["store"]["root"].get<std::string>() + "/" + relative;
+}
+
+void UpdateService::raiseVersion(const std::string& entry) { control("/store/raise/" + entry); }
+
+void UpdateService::setStoreFault(const std::string& entry, const std::string& fault) {
+  control("/store/fault/" + entry + "/" + fault);
+}
+
+std::string UpdateService::storeVersion(const std::string& entry) const {
+  const JsonPtr state = ParseJson(control("/state"));
+  if (!state) throw std::runtime_error("the update service's state is no JSON");
+  return (*state)["store"]["entries"][entry]["ver"].get<std::string>();
+}
+
+std::vector<std::string> UpdateService::storeTransfers() const {
+  std::vector<std::string> out;
+  for (const auto& r : requests())
+    if (r.server == 0 && r.method == "RETR") out.push_back(r.path);
   return out;
 }
 

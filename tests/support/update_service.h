@@ -32,6 +32,16 @@ class UpdateService {
   // Through the control port; throws when the service refuses.
   void setMode(int server, const std::string& mode);
 
+  // The file store: its "ftp_url" (host:port/folder/), the version an entry's program has in the store,
+  // raising it (last number + 1), an entry's fault mode (tools/update-service/service/launcher_files.py).
+  std::string ftpUrl() const;
+  std::string storeVersion(const std::string& entry) const;
+  std::string storeFile(const std::string& relative) const;  // host path, e.g. of "launcher/mero/Tilvo.zip"
+  void raiseVersion(const std::string& entry);
+  void setStoreFault(const std::string& entry, const std::string& fault);
+  // Paths of the archives the store sent (completely or not), in order, e.g. "/launcher/mero/x64/Tilvo.zip".
+  std::vector<std::string> storeTransfers() const;
+
   // Every request received so far, in order.
   std::vector<ServiceRequest> requests() const;
   // Requests of `server` (0: any) whose path (query included) is `path`.

@@ -1,7 +1,9 @@
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/posix_handles.h"
 
+#include <acl/libacl.h>
 #include <dirent.h>
+#include <sys/acl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <type_traits>
 
 namespace tilvo::platform::linux_host {
 namespace {
@@ -29,6 +33,27 @@ Status removeTree(const std::string& path) {
   return Status::success();
 }
 
+struct AclFree {
+  void operator()(acl_t acl) const {
+    if (acl) ::acl_free(acl);
+  }
+};
+using AclHandle = std::unique_ptr<std::remove_pointer_t<acl_t>, AclFree>;
+
+// rwx for owner, group and others on `folder` and, as its default ACL, on what is created inside it later.
+// The mode given at creation still limits the inherited rights: files are created 0666, folders 0777.
+Status grantEveryone(const std::string& folder) {
+  if (::chmod(folder.c_str(), 0777) != 0) return errnoStatus("cannot set rights of", folder);
+  AclHandle acl(::acl_from_text("u::rwx,g::rwx,o::rwx"));
+  if (!acl) return errnoStatus("cannot build an access list for", folder);
+  if (::acl_set_file(folder.c_str(), ACL_TYPE_DEFAULT, acl.get()) != 0) {
+    // A file system without POSIX ACLs still has the mode set above.
+    if (errno == ENOTSUP) return Status::success();
+    return errnoStatus("cannot set the inherited rights of", folder);
+  }
+  return Status::success();
+}
+
 class LinuxFileSystem final : public FileSystem {
  public:
   explicit LinuxFileSystem(VirtualDrives drives) : drives_(std::move(drives)) {}
@@ -46,6 +71,10 @@ class LinuxFileSystem final : public FileSystem {
     if (h.empty()) return Status::failure(ENOENT, "no such path: " + path);
     if (::mkdir(h.c_str(), 0777) != 0) return errnoStatus("cannot create folder", path);
     return Status::success();
+  }
+  Status createDirectoryForEveryone(const std::string& path) override {
+    if (Status created = createDirectory(path); !created) return created;
+    return grantEveryone(host(path));
   }
   Status forceDirectories(const std::string& path) override {
     const std::string h = host(path);

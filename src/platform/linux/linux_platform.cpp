@@ -5,14 +5,19 @@
 #include <stdexcept>
 
 #include "platform/linux/curl_http_client.h"
+#include "platform/linux/curl_url_download.h"
+#include "platform/linux/embedded_resources.h"
+#include "platform/linux/executable_file_versions.h"
 #include "platform/linux/glib_main_loop.h"
 #include "platform/linux/gtk_folder_dialog.h"
 #include "platform/linux/gtk_message_boxes.h"
 #include "platform/linux/gtk_window.h"
-#include "platform/linux/headless_message_boxes.h"
 #include "platform/linux/headless_browser.h"
+#include "platform/linux/headless_message_boxes.h"
+#include "platform/linux/headless_shell_icons.h"
 #include "platform/linux/headless_window.h"
 #include "platform/linux/ini_profile_file.h"
+#include "platform/linux/libzip_archives.h"
 #include "platform/linux/linux_connection_state.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/linux_system_info.h"
@@ -123,6 +128,12 @@ std::unique_ptr<Platform> createLinuxPlatform(int argc, char** argv, DisplayUse 
   p->specialFolders = createVirtualSpecialFolders(drives, p->systemInfo->isNative64Bit());
   p->shellLinks = createShellLinkWriter(drives);
   p->firewall = createRegistryFirewall();
+  p->zipArchives = createLibzipArchives(drives);
+  p->resources = createEmbeddedResources();
+  p->fileVersions = createExecutableFileVersions(drives);
+  p->urlDownload = createCurlUrlDownload(drives);
+  p->taskbar = createHeadlessTaskbar();
+  p->trayIcon = createHeadlessTrayIcon();
   p->http = createCurlHttpClient();
   createUserInterface(*p, display);
   for (const char* name : {"TILVO_NATIVE_ARCH", "TILVO_WINDOWS_VERSION", "TILVO_SCREEN"}) readOverride(*p, name);

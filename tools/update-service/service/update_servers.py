@@ -170,7 +170,8 @@ class UpdateServers:
     def render_config(self, number, pctype):
         base_url = "http://%s:%d" % (address_of(number), self.port)
         values = {**self.context.template_values, "base_url": base_url, "server": str(number), "pctype": pctype}
-        escaped = {k: json.dumps(str(v))[1:-1] for k, v in values.items()}
+        # A value marked raw_json is a JSON value of its own (the version manifest), put in as it is.
+        escaped = {k: str(v) if getattr(v, "raw_json", False) else json.dumps(str(v))[1:-1] for k, v in values.items()}
         text = self.template.substitute(escaped)
         json.loads(text)  # the template must give JSON
         return text
