@@ -22,9 +22,8 @@ constexpr int kRedirectLimit = 15;
 const char* const kAccept = "*/*";
 const char* const kUserAgent = "Mozilla/5.0 (Windows NT 6.1) Gecko/20130101 Firefox/21.0";
 
-// The installer's HTTP client keeps no copies of what it fetched, so no entry of `url` can be stale.
-// The step stays here so that a client with a cache gets its entry dropped before each attempt.
-void DeleteUrlCacheEntryW(const std::string&) {}
+// Only the installer's own cache is touched; on Linux it holds nothing, so this removes nothing.
+void DeleteUrlCacheEntryW(const std::string& url) { platform::urlDownload().deleteCacheEntry(url); }
 
 bool IsSuccessStatus(int status) { return status >= 200 && status < 300; }
 
