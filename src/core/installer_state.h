@@ -128,6 +128,14 @@ class TfInstUpdate {
   void Process_Uninstall();
   void Process_Page_Uninstall();
 
+  // Cloud-drive route.
+  bool Get_GoogleDrive_JsonFile(const std::string& type_);
+  bool Get_DownLoad_FileId(const std::string& filename_, std::string& download_url_);
+  bool Process_Download_GoogleDrive();
+  void GoogleDrive_DownLoad_Thread_Create(const std::string& src_, const std::string& dest,
+                                          const std::string& org_name_);
+  void Do_OnGoogleDrive_DownLoadStatus(const std::string& Status_);
+
  private:
   bool closed_ = false;
 };

@@ -60,6 +60,7 @@ TfInstUpdate::TfInstUpdate() {
   Timer_Input_Theme->setName("Timer_Input_Theme");
   Timer_Progress_GoogleDrive->setName("Timer_Progress_GoogleDrive");
   Timer_Exit->setOnTimer([this] { RunHandler([this] { Timer_ExitTimer(); }); });
+  Timer_Progress_GoogleDrive->setOnTimer([this] { RunHandler([this] { Timer_Progress_GoogleDriveTimer(); }); });
   Timer_Input_Theme->setOnTimer([this] { RunHandler([this] { Timer_Input_ThemeTimer(); }); });
   platform::browser().setOnDocumentComplete([this](const std::string& url, bool topLevel) {
     RunHandler([&] { WebBrowserDocumentComplete(url, topLevel); });

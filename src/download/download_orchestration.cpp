@@ -22,11 +22,18 @@ void TfInstUpdate::Timer_DownLoadTimer() {
   }
   Extract_Movie_SSL();
   GoogleObject = std::make_shared<nlohmann::json>(nlohmann::json::object());
-  // This build carries the file-store route only: a cloud-drive run ends as when its index cannot be fetched.
-  DebugLog(true, "Timer_DownLoadTimer : this build has no cloud-drive route");
-  OutputDebugString("파일 정보 다운 로드에 실패 하였습니다");
-  Timer_Exit->setEnabled(true);
-  GoogleObject.reset();
+  // The index is released however the dispatch ends; the threads hold what they need.
+  struct ReleaseIndex {
+    JsonPtr& index;
+    ~ReleaseIndex() { index.reset(); }
+  } release{GoogleObject};
+  if (!Get_GoogleDrive_JsonFile(PcType)) {
+    OutputDebugString("파일 정보 다운 로드에 실패 하였습니다");
+    Timer_Exit->setEnabled(true);
+  } else if (!Process_Download_GoogleDrive()) {
+    OutputDebugString("파일 다운 로드에 실패 하였습니다");
+    Timer_Exit->setEnabled(true);
+  }
 }
 
 void TfInstUpdate::Process_Download() {

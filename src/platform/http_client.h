@@ -31,6 +31,8 @@ struct HttpRedirects {
   std::vector<std::string> methods{"GET", "HEAD"};
 };
 
+struct HttpResponse;
+
 inline constexpr uint64_t kDefaultHttpBodyCap = 64ull * 1024 * 1024;
 
 struct HttpRequest {
@@ -52,6 +54,9 @@ struct HttpRequest {
   HttpBodySink* sink = nullptr;
   // Called on the requesting thread whenever body bytes arrive, with the body bytes received so far.
   std::function<void(uint64_t workCount)> onWork;
+  // Called on the requesting thread once the headers of a response are complete (for each response of a
+  // redirect chain), before its body: what a transfer in progress needs to know of its answer.
+  std::function<void(const HttpResponse& response)> onHeaders;
 };
 
 struct HttpResponse {

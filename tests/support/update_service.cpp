@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> serviceArguments(const std::vector<std::string>& options) {
   std::vector<std::string> args = {"--port", "0", "--control-port", "0", "--quiet", "--log-file",
                                    "{folder}/requests.jsonl", "--store-port", "0", "--store-program",
-                                   TILVO_SAMPLE_PROGRAM, "--store-installer", TILVO_INSTALLER};
+                                   TILVO_SAMPLE_PROGRAM, "--store-installer", TILVO_INSTALLER, "--cloud-port", "0"};
   args.insert(args.end(), options.begin(), options.end());
   return args;
 }
@@ -88,6 +88,13 @@ std::vector<ServiceRequest> UpdateService::requests() const {
     r.mode = JsonReadText(record, "mode");
     const auto& status = (*record)["status"];
     r.status = status.is_number_integer() ? status.get<int>() : 0;
+    r.component = JsonReadText(record, "component");
+    r.title = JsonReadText(record, "title");
+    r.referer = JsonReadText(record, "referer");
+    r.started = record->value("started", 0.0);
+    r.ended = record->value("time", 0.0);
+    const auto& sent = (*record)["sent"];
+    r.sent = sent.is_number_integer() ? sent.get<long long>() : 0;
     out.push_back(std::move(r));
   }
   return out;
@@ -126,6 +133,25 @@ int UpdateService::count(int server, const std::string& path) const {
   for (const auto& r : requests())
     if ((server == 0 || r.server == server) && r.path == path) ++n;
   return n;
+}
+
+std::string UpdateService::cloudCaFile() const { return process_.ready()["cloud"]["ca_file"].get<std::string>(); }
+
+std::string UpdateService::cloudUrl(const std::string& path) const {
+  return process_.ready()["cloud"]["base_url"].get<std::string>() + path;
+}
+
+std::string UpdateService::cloudIndexUrl(const std::string& pctype) const {
+  return url(3, "/inst/googledrive/" + pctype + ".json");
+}
+
+void UpdateService::cloud(const std::string& path) const { control("/cloud" + path); }
+
+std::vector<ServiceRequest> UpdateService::cloudRequests() const {
+  std::vector<ServiceRequest> out;
+  for (auto& r : requests())
+    if (r.component == "cloud") out.push_back(std::move(r));
+  return out;
 }
 
 HttpFixture::HttpFixture() : process_(SourcePath("tests/support/http_fixture.py"), {}) {

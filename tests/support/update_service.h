@@ -12,6 +12,11 @@ struct ServiceRequest {
   int server = 0;
   std::string method, path, userAgent, mode;
   int status = 0;  // 0: never answered (a hanging server)
+  // Cloud drive requests: component "cloud", the title asked for, the Referer, when the answer started and
+  // ended (seconds since the epoch), the body bytes sent.
+  std::string component, title, referer;
+  double started = 0, ended = 0;
+  long long sent = 0;
 };
 
 class UpdateService {
@@ -43,6 +48,13 @@ class UpdateService {
   std::vector<ServiceRequest> requests() const;
   // Requests of `server` (0: any) whose path (query included) is `path`.
   int count(int server, const std::string& path) const;
+
+  // The cloud drive (tools/update-service/service/cloud_drive.py).
+  std::string cloudCaFile() const;                          // PEM of the CA its certificate comes from
+  std::string cloudUrl(const std::string& path) const;      // "https://127.0.0.1:<port>" + path
+  std::string cloudIndexUrl(const std::string& pctype) const;  // on Server 3
+  void cloud(const std::string& path) const;                // control "/cloud" + path, e.g. "/file/a.zip/cut"
+  std::vector<ServiceRequest> cloudRequests() const;
 
  private:
   std::string control(const std::string& path) const;

@@ -9,6 +9,7 @@
 #include "download/down_thread.h"
 #include "platform/platform.h"
 #include "support/fake_url_download.h"
+#include "support/platform_fakes.h"
 #include "support/recording_ui.h"
 #include "support/sandbox.h"
 
@@ -80,6 +81,8 @@ TEST(Timer_DownLoadTimer, PicksTheRouteByTheCloudDriveSwitch) {
   };
   for (const auto& [config, cloud] : cases) {
     Orchestration o;
+    o.sb.platform().http = std::make_unique<FakeHttpClient>(
+        [](const platform::HttpRequest&, int) { return FakeHttpClient::Failure(platform::HttpFailure::Connect); });
     ServerConfig = ParseJson(config);
     InstallPath = "C:\\Tilvo launcher\\";
     o.form.FDownLoad_Fail_Flag = true;
@@ -89,7 +92,7 @@ TEST(Timer_DownLoadTimer, PicksTheRouteByTheCloudDriveSwitch) {
     EXPECT_FALSE(o.form.FDownLoad_Fail_Flag) << config;
     EXPECT_EQ(DownloadThread == nullptr, cloud) << config;
     EXPECT_EQ(o.form.Timer_Exit->enabled(), cloud) << config;
-    // The cloud-drive route unpacks its trust store first and, here, ends as when its index cannot be had.
+    // The cloud-drive route unpacks its trust store first; here its index cannot be had.
     EXPECT_EQ(fs::exists(o.sb.host("C:\\setup\\ssl32\\ca-certificates.crt")), cloud) << config;
     const auto lines = o.sb.log().lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "파일 정보 다운 로드에 실패 하였습니다"), cloud ? 1 : 0) << config;

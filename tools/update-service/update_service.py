@@ -12,6 +12,7 @@ import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from service.cloud_drive import CloudDrive  # noqa: E402
 from service.control import ControlServer  # noqa: E402
 from service.file_store import FileStore  # noqa: E402
 from service.context import ServiceContext  # noqa: E402
@@ -20,7 +21,7 @@ from service.update_servers import UpdateServers  # noqa: E402
 
 # The parts of the service, started in this order and stopped in reverse. A new part (the file store, the
 # cloud drive) is a class with the same interface: name, add_arguments, start, stop, state, reset, control.
-COMPONENTS = [FileStore, UpdateServers]
+COMPONENTS = [FileStore, UpdateServers, CloudDrive]
 
 
 def parse_arguments():

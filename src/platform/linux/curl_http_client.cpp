@@ -89,6 +89,10 @@ class Transfer {
       if (!request_.sink) response_.body.clear();
       return;
     }
+    if (line.empty()) {  // the blank line that ends a response's headers
+      if (request_.onHeaders) request_.onHeaders(response_);
+      return;
+    }
     const size_t colon = line.find(':');
     if (colon == std::string::npos) return;
     std::string name = trim(line.substr(0, colon));

@@ -19,3 +19,6 @@ class ServiceContext:
         # Values the server configuration template may use, contributed by the components as they start
         # (the update servers add nothing global; a file store would add "ftp_url").
         self.template_values = {}
+        # Paths the update servers answer on behalf of a component (the cloud drive's index): path prefix ->
+        # handler(server_number, url) returning (status, content_type, body bytes[, extra headers]).
+        self.routes = {}

@@ -211,11 +211,20 @@ class UpdateServers:
             server.release.wait()
             request.close_connection = True
             return
+        route = self._route(url.path)
         if url.path == VERSION_PAGE:
             status = self._version_page(server, request, url, mode, send_body)
+        elif route:
+            status = self._answer(request, *route(server.number, url), send_body)
         else:
             status = self._static(request, url.path, send_body)
         self.log.add(**record, status=status)
+
+    def _route(self, path):
+        for prefix, handler in self.context.routes.items():
+            if path.startswith(prefix):
+                return handler
+        return None
 
     def _version_page(self, server, request, url, mode, send_body):
         if mode == "404":
@@ -240,8 +249,10 @@ class UpdateServers:
         return self._answer(request, 200, kind, body, send_body)
 
     @staticmethod
-    def _answer(request, status, content_type, body, send_body):
+    def _answer(request, status, content_type, body, send_body, headers=None):
         request.send_response(status)
+        for name, value in (headers or {}).items():
+            request.send_header(name, value)
         request.send_header("Content-Type", content_type)
         request.send_header("Content-Length", str(len(body)))
         request.send_header("Cache-Control", "no-store")
