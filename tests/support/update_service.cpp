@@ -14,7 +14,8 @@ namespace {
 std::vector<std::string> serviceArguments(const std::vector<std::string>& options) {
   std::vector<std::string> args = {"--port", "0", "--control-port", "0", "--quiet", "--log-file",
                                    "{folder}/requests.jsonl", "--store-port", "0", "--store-program",
-                                   TILVO_SAMPLE_PROGRAM, "--store-installer", TILVO_INSTALLER, "--cloud-port", "0"};
+                                   TILVO_SAMPLE_PROGRAM, "--store-installer", TILVO_INSTALLER, "--cloud-port", "0",
+                                   "--cloud-ca", TILVO_TEST_CA_CERT, TILVO_TEST_CA_KEY};
   args.insert(args.end(), options.begin(), options.end());
   return args;
 }

@@ -21,7 +21,8 @@ from service.update_servers import UpdateServers  # noqa: E402
 
 # The parts of the service, started in this order and stopped in reverse. A new part (the file store, the
 # cloud drive) is a class with the same interface: name, add_arguments, start, stop, state, reset, control.
-COMPONENTS = [FileStore, UpdateServers, CloudDrive]
+# The update servers come last: their configuration uses what the others contribute.
+COMPONENTS = [FileStore, CloudDrive, UpdateServers]
 
 
 def parse_arguments():

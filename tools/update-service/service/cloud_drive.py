@@ -13,7 +13,12 @@ from its size, nothing stored). Each title can be put in a mode:
     chunked    served with chunked transfer encoding, no Content-Length
     untrusted  the index names the drive's second listener, whose certificate comes from another CA
 
+The server configuration's "inst_use_google_drive_" is the drive's switch: false unless --cloud-route or
+/cloud/route/on. Besides its own files the drive holds what other components offer (the file store's
+archives, by their names).
+
 Control paths (/cloud/...):
+    /cloud/route/<on|off>               "inst_use_google_drive_" true or false
     /cloud/file/<title>/<mode>          the title in that mode
     /cloud/generate/<title>/<bytes>     a generated file of that size
     /cloud/index/<mode>                 the index: normal, missing (404), notjson (a body that is no JSON),
@@ -47,19 +52,23 @@ def _openssl(*args):
     subprocess.run(["openssl", *args], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
 
-def make_certificates(folder, name):
-    """A CA and a server certificate for 127.0.0.1/localhost signed by it; returns (ca, cert, key) paths."""
-    ca_key, ca = os.path.join(folder, name + "-ca.key"), os.path.join(folder, name + "-ca.pem")
+def make_certificates(folder, name, ca=None):
+    """A server certificate for 127.0.0.1/localhost signed by a CA: `ca` (certificate, key) when given, else
+    a CA made here. Returns (ca certificate, server certificate, server key) paths."""
+    if ca:
+        ca_cert, ca_key = ca
+    else:
+        ca_key, ca_cert = os.path.join(folder, name + "-ca.key"), os.path.join(folder, name + "-ca.pem")
+        _openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                 "/CN=Tilvo test CA " + name, "-keyout", ca_key, "-out", ca_cert)
     key, csr, cert = (os.path.join(folder, name + suffix) for suffix in (".key", ".csr", ".pem"))
     extensions = os.path.join(folder, name + ".ext")
-    _openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Tilvo test CA " + name,
-             "-keyout", ca_key, "-out", ca)
     _openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", csr)
     with open(extensions, "w") as f:
         f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n")
-    _openssl("x509", "-req", "-in", csr, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial", "-days", "2",
-             "-extfile", extensions, "-out", cert)
-    return ca, cert, key
+    _openssl("x509", "-req", "-in", csr, "-CA", ca_cert, "-CAkey", ca_key, "-CAcreateserial",
+             "-CAserial", os.path.join(folder, name + ".srl"), "-days", "2", "-extfile", extensions, "-out", cert)
+    return ca_cert, cert, key
 
 
 class GeneratedBody:
@@ -93,6 +102,19 @@ class StoredBody:
                 yield piece
 
 
+class _RouteSwitch:
+    """The template value of "inst_use_google_drive_": JSON true or false as the drive's switch stands."""
+
+    raw_json = True
+
+    def __init__(self, drive):
+        self.drive = drive
+
+    def __str__(self):
+        with self.drive.lock:
+            return "true" if self.drive.route else "false"
+
+
 class CloudDrive:
     name = "cloud"
 
@@ -101,6 +123,11 @@ class CloudDrive:
         parser.add_argument("--cloud-port", type=int, default=8472, help="HTTPS port of the cloud drive (0: any free)")
         parser.add_argument("--cloud-files", help="folder whose files the drive holds, by file name")
         parser.add_argument("--cloud-ca-file", help="where to write the CA certificate the drive's certificate comes from")
+        parser.add_argument("--cloud-ca", nargs=2, metavar=("CERT", "KEY"),
+                            help="CA that signs the drive's certificate (default: one made at start); a build "
+                                 "with tests makes one its installer trusts: build/test-ca/tilvo-test-ca.{pem,key}")
+        parser.add_argument("--cloud-route", action="store_true",
+                            help='start with "inst_use_google_drive_" true in the server configuration')
 
     def __init__(self, context):
         self.context = context
@@ -114,12 +141,13 @@ class CloudDrive:
         self.modes = {}
         self.index_mode = "normal"
         self.folder = tempfile.mkdtemp(prefix="tilvo-cloud-")
-        self.trusted = make_certificates(self.folder, "drive")
+        self.trusted = make_certificates(self.folder, "drive", args.cloud_ca)
         self.rogue = make_certificates(self.folder, "rogue")
         self.listeners = []
+        self.initial_route = bool(args.cloud_route)
+        self.route = self.initial_route
         context.routes[INDEX_PREFIX] = self.index
-        # Other components may offer files (the file store's archives): title -> host path.
-        context.cloud_sources = getattr(context, "cloud_sources", [])
+        context.template_values["use_cloud_drive"] = _RouteSwitch(self)
 
     # ---- component interface ----------------------------------------------------------------------------
 
@@ -138,7 +166,7 @@ class CloudDrive:
 
     def state(self):
         with self.lock:
-            return {"port": self.port, "base_url": self.base_url(), "untrusted_base_url": self.base_url(self.rogue_port),
+            return {"port": self.port, "route": self.route, "base_url": self.base_url(), "untrusted_base_url": self.base_url(self.rogue_port),
                     "ca_file": self.trusted[0], "index_mode": self.index_mode, "modes": dict(self.modes),
                     "titles": sorted(self.bodies())}
 
@@ -147,6 +175,7 @@ class CloudDrive:
             self.modes.clear()
             self.generated.clear()
             self.index_mode = "normal"
+            self.route = self.initial_route
 
     def control(self, parts):
         if len(parts) == 3 and parts[0] == "file":
@@ -157,12 +186,15 @@ class CloudDrive:
         elif len(parts) == 3 and parts[0] == "generate" and parts[2].isdigit():
             with self.lock:
                 self.generated[parts[1]] = GeneratedBody(int(parts[2]))
+        elif len(parts) == 2 and parts[0] == "route" and parts[1] in ("on", "off"):
+            with self.lock:
+                self.route = parts[1] == "on"
         elif len(parts) == 2 and parts[0] == "index" and parts[1] in INDEX_MODES:
             with self.lock:
                 self.index_mode = parts[1]
         else:
-            raise ControlError(404, "use /cloud/file/<title>/<mode>, /cloud/generate/<title>/<bytes> or "
-                                    "/cloud/index/<%s>" % "|".join(INDEX_MODES))
+            raise ControlError(404, "use /cloud/route/<on|off>, /cloud/file/<title>/<mode>, "
+                                    "/cloud/generate/<title>/<bytes> or /cloud/index/<%s>" % "|".join(INDEX_MODES))
         return self.state()
 
     # ---- the drive ----------------------------------------------------------------------------------------

@@ -22,3 +22,5 @@ class ServiceContext:
         # Paths the update servers answer on behalf of a component (the cloud drive's index): path prefix ->
         # handler(server_number, url) returning (status, content_type, body bytes[, extra headers]).
         self.routes = {}
+        # Files other components offer the cloud drive: callables returning {title: host path}.
+        self.cloud_sources = []

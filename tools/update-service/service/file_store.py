@@ -68,6 +68,7 @@ class FileStore:
         self.server = None
         context.template_values["ftp_url"] = _Value(lambda: "%s:%d/launcher/" % (HOST, self.port))
         context.template_values["versions"] = _Value(self._manifest_text, raw_json=True)
+        context.cloud_sources.append(self._cloud_files)
 
     def _parse_fault(self, text):
         member, _, fault = text.partition("=")
@@ -82,6 +83,11 @@ class FileStore:
 
     def _sent(self, path, status):
         self.log.add(server=0, component="store", method="RETR", path=path, status=status)
+
+    def _cloud_files(self):
+        """The archives the cloud drive holds too: the edition's, by name (as the 64-bit folder serves them)."""
+        with self.lock:
+            return self.files.served_archives()
 
     def _manifest_text(self):
         with self.lock:

@@ -148,6 +148,20 @@ class LauncherFiles:
             program_version.write_version(path, entry.version)
         return path
 
+    def served_archives(self):
+        """Archive name -> host path of every archive the first edition serves ("x64" copy where there is one)."""
+        edition = os.path.join(self.root, "launcher", self.editions[0])
+        out = {}
+        for entry in self.entries.values():
+            if entry.fault == "missing":
+                continue
+            for folder in (os.path.join(edition, "x64"), edition):
+                path = os.path.join(folder, entry.downname)
+                if os.path.exists(path):
+                    out[entry.downname] = path
+                    break
+        return out
+
     def served_version(self, entry):
         """The version of the entry's program as the store serves it, read back from the archive."""
         folder = next(self.folders(entry))
