@@ -52,7 +52,10 @@ void TfInstUpdate::Process_Download() {
   };
   DownloadThread->OnDownLoadComplete = [this](const std::string& file_, const std::string& instpath_, bool redo_,
                                               bool downloadend_, const std::string& orgname_) {
-    FileDownLoadComplete(file_, instpath_, redo_, downloadend_, orgname_);
+    // When this run fetches what a cloud-drive run could not, that run's files are installed too (its
+    // launcher already stopped): the final step registers and restarts as that run decided.
+    const bool redo = redo_ || (downloadend_ && FRestart_Launcher);
+    FileDownLoadComplete(file_, instpath_, redo, downloadend_, orgname_);
   };
   DownloadThread->OnProgress = [this](uint32_t progress, uint32_t progressMax, uint32_t status, const std::string& text) {
     RunHandler([&] { OnProgress(progress, progressMax, status, text); });

@@ -67,6 +67,7 @@ bool TfInstUpdate::Get_DownLoad_FileId(const std::string& filename_, std::string
 bool TfInstUpdate::Process_Download_GoogleDrive() {
   bool result = false;
   bool redo = false;
+  bool titleMissing = false;
   const nlohmann::json& versions = ManifestVersions(ServerConfig);
   for (const std::string& name : JsonMemberOrder(versions)) {
     const ManifestEntry entry = EvaluateManifestEntry(versions[name], InstallPath);
@@ -87,6 +88,7 @@ bool TfInstUpdate::Process_Download_GoogleDrive() {
     if (!Get_DownLoad_FileId(entry.downname, url)) {
       DebugLog(true, Format("Get_DownLoad_FileId Fail :  %s", entry.downname.c_str()));
       result = false;
+      titleMissing = true;
       continue;
     }
     ++FDownLoad_TotalCount;
@@ -96,6 +98,9 @@ bool TfInstUpdate::Process_Download_GoogleDrive() {
     result = true;
   }
   if (ParamStr(1).empty()) FRestart_Launcher = true;
+  // A file the drive does not hold would otherwise be left out of an installation reported as complete:
+  // counted as a failure, the file-store run fetches it once the started downloads have reported.
+  if (result && titleMissing) FDownLoad_Fail_Flag = true;
   return result;
 }
 

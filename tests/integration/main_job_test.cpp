@@ -17,6 +17,7 @@
 #include "support/installer_process.h"
 #include "support/running_programs.h"
 #include "support/sandbox.h"
+#include "support/main_job.h"
 #include "support/update_service.h"
 
 namespace tilvo::testing {
@@ -24,71 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-const std::string kInstallFolder = "C:\\Tilvo launcher\\";
-const std::string kX64 = "/launcher/mero/x64/";
-
-// Every archive of the store, in the order the manifest is walked (by its member names); the installer's
-// own from the edition folder, the others from its "x64" folder.
-std::vector<std::string> AllTransfers() {
-  const std::map<std::string, std::string> byMember = {{"launcher", kX64 + "Tilvo.zip"},
-                                                       {"start", kX64 + "Tilvo_Start.zip"},
-                                                       {"setup", kX64 + "Tilvo_Setup.zip"},
-                                                       {"installer", "/launcher/mero/Tilvo_install.zip"},
-                                                       {"tools", kX64 + "Tilvo_Tool.zip"}};
-  nlohmann::json members = nlohmann::json::object();
-  for (const auto& [name, path] : byMember) members[name] = path;
-  std::vector<std::string> out;
-  for (const auto& name : JsonMemberOrder(members)) out.push_back(byMember.at(name));
-  return out;
-}
-
-// What a complete installation holds (setup.ini and the programs' own run log aside).
-const std::map<std::string, std::string> kInstalledFiles = {
-    {"Tilvo.exe", ""},       {"Tilvo_m.exe", ""},       {"res", "<folder>"},     {"res/strings.txt", ""},
-    {"Tilvo_Start.exe", ""}, {"Tilvo_Setup.exe", ""},   {"Tilvo_install.exe", ""}, {"tools", "<folder>"},
-    {"tools/Tilvo_Tool.exe", ""}, {"tools/lang", "<folder>"}, {"tools/lang/ko.txt", ""}};
-
-// The names in an installed folder, leaving out what is not the store's.
-std::map<std::string, std::string> installedNames(const std::string& host) {
-  std::map<std::string, std::string> out;
-  for (const auto& [name, content] : folderTree(host)) {
-    if (name == "setup.ini" || name == "sample_run.log" || name.rfind("icons", 0) == 0) continue;
-    out[name] = content == "<folder>" ? content : "";
-  }
-  return out;
-}
-
-// One virtual machine: the service, a drive root shared by the installer runs and this test's platform.
-class MainJob {
- public:
-  explicit MainJob(std::vector<std::string> serviceOptions = {}) : service(std::move(serviceOptions)) {}
-  ~MainJob() { EndProcessesUnder(sb.root()); }
-
-  InstallerProcess start(std::vector<std::string> arguments) {
-    InstallerOptions options;
-    options.arguments = std::move(arguments);
-    options.root = sb.root();
-    options.environment = {"TILVO_CONNECTED=1", "TILVO_NATIVE_ARCH=x64", "TILVO_SERVER_HOSTS=" + service.hostsEnv()};
-    return InstallerProcess(TILVO_INSTALLER, options);
-  }
-  // Runs the installer to its end; it must end by itself.
-  std::vector<std::string> run(std::vector<std::string> arguments) {
-    auto installer = start(std::move(arguments));
-    const auto code = installer.waitFor(60s);
-    EXPECT_EQ(code, 0) << "the installer did not end by itself";
-    return installer.log();
-  }
-  std::string host(const std::string& relative = "") { return sb.host(kInstallFolder) + "/" + relative; }
-  std::vector<pid_t> launchers() { return ProcessesRunning(host("Tilvo.exe")); }
-  std::vector<std::string> transfersSince(size_t from) {
-    const auto all = service.storeTransfers();
-    return {all.begin() + static_cast<long>(std::min(from, all.size())), all.end()};
-  }
-
-  UpdateService service;
-  Sandbox sb;
-};
 
 TEST(MainJob, SilentInstallFetchesEverythingRegistersAndStartsTheLauncher) {
   MainJob m;
@@ -153,7 +89,7 @@ TEST(MainJob, UpdateFetchesOnlyTheRaisedFileAndRestartsTheLauncherUnlessSilent) 
     const size_t before = m.service.storeTransfers().size();
     const auto log = m.run({mode, kInstallFolder});
 
-    EXPECT_EQ(m.transfersSince(before), std::vector<std::string>{kX64 + "Tilvo.zip"}) << mode;
+    EXPECT_EQ(m.transfersSince(before), std::vector<std::string>{kStoreX64 + "Tilvo.zip"}) << mode;
     EXPECT_EQ(GetAppVersionStr(kInstallFolder + "Tilvo.exe"), m.service.storeVersion("launcher")) << mode;
     EXPECT_EQ(installedNames(m.host()), kInstalledFiles) << mode;
     EXPECT_FALSE(platform::registry().keyExists(platform::RootKey::LocalMachine, UninstallKey())) << mode;

@@ -147,6 +147,20 @@ TEST(Process_Download_GoogleDrive, TheLastMissingTitleDecidesTheResult) {
   r.AwaitThreads();
 }
 
+TEST(Process_Download_GoogleDrive, AMissingTitleBeforeTheLastMakesTheRunFallBackToTheFileStore) {
+  CloudRoute r;
+  ServerConfig = ParseJson(Manifest({"a.zip", "b.zip", "c.zip"}));
+  const auto order = JsonMemberOrder((*ServerConfig)["versions"]);
+  r.form.GoogleObject = ParseJson(Index({{order[0], "https://drive/" + order[0]}, {order[2], "https://drive/" + order[2]}}));
+  ASSERT_TRUE(r.form.Process_Download_GoogleDrive());
+  EXPECT_TRUE(r.sb.log().contains("Get_DownLoad_FileId Fail :  " + order[1]));
+  r.AwaitThreads();
+  EXPECT_EQ(r.form.FDownLoad_Count, 2);
+  EXPECT_NE(DownloadThread, nullptr) << "the file-store run fetches what the drive lacks";
+  EXPECT_FALSE(r.form.Timer_Exit->enabled()) << "not reported as a complete installation";
+  EXPECT_TRUE(PumpUntil([] { return DownloadThread->WaitFor(0ms); }, 10s));
+}
+
 TEST(Process_Download_GoogleDrive, TheRedoFlagComesFromTheEntriesInUpdateMode) {
   CloudRoute r({"update", "C:\\Tilvo launcher\\"});
   ServerConfig = ParseJson(Manifest({"a.zip"}));

@@ -215,7 +215,8 @@ class UpdateServers:
         if url.path == VERSION_PAGE:
             status = self._version_page(server, request, url, mode, send_body)
         elif route:
-            status = self._answer(request, *route(server.number, url), send_body)
+            status, content_type, body, *headers = route(server.number, url)
+            status = self._answer(request, status, content_type, body, send_body, *headers)
         else:
             status = self._static(request, url.path, send_body)
         self.log.add(**record, status=status)
