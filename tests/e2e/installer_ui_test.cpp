@@ -2,10 +2,13 @@
 // against the local update service; clicks land where the user would put the pointer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -161,6 +164,44 @@ TEST(InstallerOnTheDisplay, AnInteractiveInstallShowsItsProgressOnThePageAndStar
   EXPECT_TRUE(desktopLink);
   EXPECT_TRUE(testing::waitUntil(5000, [&] { return !testing::ProcessesRunning(folder + "/Tilvo.exe").empty(); }));
   EXPECT_FALSE(testing::windowVisible(kWindow));
+}
+
+TEST(InstallerOnTheDisplay, ACloudDriveInstallShowsItsProgressPerFinishedFile) {
+  // Every file answered without Content-Length: no percentage during a transfer, only its end.
+  UpdateService service({"--cloud-route"});
+  const std::vector<std::string> files = {"Tilvo.zip", "Tilvo_Start.zip", "Tilvo_Setup.zip", "Tilvo_install.zip",
+                                          "Tilvo_Tool.zip"};
+  for (const auto& file : files) service.cloud("/file/" + file + "/chunked");
+  auto installer = startInstaller(service, {});
+  const std::string page = service.url(3, "/inst/install.html");
+  const auto window = waitForWindow(kPageWidth, kPageHeight, 20s);
+  ASSERT_TRUE(window);
+  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#chk_agree", "#install"});
+  clickIn(*window, rects.at("#chk_agree"));
+  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
+  clickIn(*window, rects.at("#install"));
+  ASSERT_EQ(installer.waitFor(60s), 0) << "the installer ends by itself after the run";
+
+  // The page got the share of finished files, rising to 100; only the files' final messages asked for it.
+  const auto log = installer.log();
+  std::vector<int> shown;
+  for (const auto& line : log) {
+    int total = -1, current = -1;
+    if (std::sscanf(line.c_str(), "instinfo(\"%d\",\"%d\")", &total, &current) != 2) continue;
+    EXPECT_EQ(total, current) << line;
+    shown.push_back(total);
+  }
+  ASSERT_FALSE(shown.empty());
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(std::set<int>(shown.begin(), shown.end()).size(), shown.size()) << "no refresh without a finished file";
+  EXPECT_EQ(shown.back(), 100);
+  for (int p : shown) EXPECT_EQ(p % 20, 0) << p;
+  EXPECT_LE(testing::CountLines(log, "timer Timer_Progress_GoogleDrive on"), static_cast<int>(files.size()));
+
+  EXPECT_TRUE(service.storeTransfers().empty());
+  EXPECT_EQ(testing::CountLines(log, "FileDownLoadComplete : , , True, True, "), 1);
+  const std::string folder = installer.root() + "/drive_c/Tilvo launcher";
+  EXPECT_TRUE(testing::waitUntil(5000, [&] { return !testing::ProcessesRunning(folder + "/Tilvo.exe").empty(); }));
 }
 
 TEST(InstallerOnTheDisplay, TheFolderPickedInTheDialogBecomesTheInstallFolder) {
