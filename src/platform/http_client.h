@@ -41,7 +41,7 @@ struct HttpRequest {
   std::string userAgent;       // empty: no User-Agent header
   std::string accept;          // empty: the library's "*/*"
   std::string referer;         // empty: none
-  uint32_t connectTimeoutMs = 0;  // 0: the system's own limit
+  uint32_t connectTimeoutMs = 0;  // the TCP connection's, not the TLS handshake's; 0: the system's own limit
   // Longest silence once connected: no byte of the answer for this long ends the request. Not a limit on
   // the whole transfer: a slow answer that keeps moving never times out. 0: none.
   uint32_t readTimeoutMs = 0;

@@ -1,7 +1,14 @@
 // The libcurl HTTP layer against scripted answers on loopback.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <stdexcept>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "core/json.h"
@@ -100,6 +107,69 @@ TEST_F(HttpClientTest, TheReadTimeOutIsALimitOnSilenceNotOnTheWholeTransfer) {
   ASSERT_FALSE(result.failed()) << result.error;
   EXPECT_EQ(result.response.body, std::string(100, 't'));
   EXPECT_GT(SecondsSince(start), 2.5);
+}
+
+// A listener that never accepts: with a backlog of one already taken, further connections are not completed.
+class FullListener {
+ public:
+  FullListener() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 0) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("cannot listen");
+    port_ = ntohs(address.sin_port);
+  }
+  ~FullListener() {
+    for (int fd : waiting_) ::close(fd);
+    ::close(fd_);
+  }
+  // Connections that complete but are never accepted, until the queue is full.
+  void fill(int count) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    for (int i = 0; i < count; ++i) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      waiting_.push_back(fd);
+    }
+  }
+  std::string url(const std::string& scheme) const { return scheme + "://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::vector<int> waiting_;
+};
+
+TEST_F(HttpClientTest, TheConnectTimeOutLimitsTheConnectionNotTheTlsHandshake) {
+  FullListener listener;
+  HttpRequest request;
+  request.connectTimeoutMs = 300;
+  request.readTimeoutMs = 1500;
+
+  // Connected at once (the system completes it), then no handshake answer: only the read limit ends it.
+  request.url = listener.url("https");
+  auto start = Clock::now();
+  auto result = client->perform(request);
+  EXPECT_EQ(result.failure, HttpFailure::Timeout) << result.error;
+  EXPECT_GE(SecondsSince(start), 1.4) << result.error;
+  EXPECT_LT(SecondsSince(start), 3.0) << result.error;
+
+  // A connection the listener's full queue never completes: the connect limit ends it.
+  listener.fill(4);
+  request.url = listener.url("http");
+  start = Clock::now();
+  result = client->perform(request);
+  EXPECT_EQ(result.failure, HttpFailure::Timeout) << result.error;
+  EXPECT_GE(SecondsSince(start), 0.29);
+  EXPECT_LT(SecondsSince(start), 1.2) << result.error;
+  EXPECT_NE(result.error.find("timed out after 300 ms"), std::string::npos) << result.error;
 }
 
 TEST_F(HttpClientTest, RedirectsFollowTheLimitTheMethodRuleAndTheSchemeRule) {

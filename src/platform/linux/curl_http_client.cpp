@@ -1,12 +1,17 @@
 #include "platform/linux/curl_http_client.h"
 
 #include <curl/curl.h>
+#include <poll.h>
 #include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <system_error>
 
 namespace tilvo::platform::linux_host {
 namespace {
@@ -43,6 +48,65 @@ bool startsWithNoCase(const std::string& s, const char* prefix) {
   return s.size() >= n && ::strncasecmp(s.c_str(), prefix, n) == 0;
 }
 
+// The connect time-out limits the TCP connection alone, as a socket's connect time-out does. libcurl's own
+// also takes in the TLS handshake, which several downloads at once over a slow link can easily spend. So the
+// socket is connected here, within the limit, and handed to the library connected.
+class TcpConnector {
+ public:
+  explicit TcpConnector(uint32_t timeoutMs) : timeoutMs_(timeoutMs) {}
+
+  static curl_socket_t open(void* self, curlsocktype purpose, curl_sockaddr* address) {
+    return static_cast<TcpConnector*>(self)->connect(purpose, address);
+  }
+  static int alreadyConnected(void*, curl_socket_t, curlsocktype) { return CURL_SOCKOPT_ALREADY_CONNECTED; }
+
+  bool connected() const { return connected_; }
+  bool timedOut() const { return timedOut_; }
+  int lastError() const { return error_; }
+
+ private:
+  curl_socket_t connect(curlsocktype purpose, curl_sockaddr* address) {
+    if (purpose != CURLSOCKTYPE_IPCXN) return CURL_SOCKET_BAD;
+    const int fd = ::socket(address->family, address->socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->protocol);
+    if (fd < 0) return fail(-1, errno);
+    if (::connect(fd, &address->addr, address->addrlen) == 0) {
+      connected_ = true;
+      return fd;
+    }
+    if (errno != EINPROGRESS) return fail(fd, errno);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) {
+        timedOut_ = true;
+        return fail(fd, ETIMEDOUT);
+      }
+      pollfd p{fd, POLLOUT, 0};
+      const int n = ::poll(&p, 1, static_cast<int>(left));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return fail(fd, errno);
+      if (n == 0) continue;  // the deadline decides
+      int error = 0;
+      socklen_t length = sizeof error;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return fail(fd, errno);
+      if (error != 0) return fail(fd, error);
+      connected_ = true;
+      return fd;
+    }
+  }
+
+  curl_socket_t fail(int fd, int error) {
+    if (fd >= 0) ::close(fd);
+    error_ = error;
+    return CURL_SOCKET_BAD;
+  }
+
+  uint32_t timeoutMs_;
+  bool connected_ = false;
+  bool timedOut_ = false;
+  int error_ = 0;
+};
+
 // One request in flight: what the library's callbacks see and collect. Lives on the requesting thread.
 class Transfer {
  public:
@@ -57,10 +121,11 @@ class Transfer {
     return static_cast<Transfer*>(self)->body(data, size * count) ? size * count : 0;
   }
 
-  void noteConnected(CURL* easy) {
+  // `handedOver`: the socket was connected by us (the library then reports no connect time).
+  void noteConnected(CURL* easy, bool handedOver) {
     if (connected_) return;
     curl_off_t connectUs = 0;
-    if (curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectUs) == CURLE_OK && connectUs > 0) {
+    if (handedOver || (curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectUs) == CURLE_OK && connectUs > 0)) {
       connected_ = true;
       lastActivity_ = Clock::now();
     }
@@ -185,12 +250,18 @@ class CurlHttpClient final : public HttpClient {
     if (!easy || !multi) return failure(result, HttpFailure::Transfer, "cannot create a transfer");
 
     Transfer transfer(request, result.response);
+    TcpConnector connector(request.connectTimeoutMs);
     char errorBuffer[CURL_ERROR_SIZE] = {};
     Slist headers;
     configure(easy.get(), request, transfer, errorBuffer, headers);
+    if (request.connectTimeoutMs > 0) {
+      curl_easy_setopt(easy.get(), CURLOPT_OPENSOCKETFUNCTION, &TcpConnector::open);
+      curl_easy_setopt(easy.get(), CURLOPT_OPENSOCKETDATA, &connector);
+      curl_easy_setopt(easy.get(), CURLOPT_SOCKOPTFUNCTION, &TcpConnector::alreadyConnected);
+    }
 
     curl_multi_add_handle(multi.get(), easy.get());
-    const bool silent = run(multi.get(), easy.get(), transfer);
+    const bool silent = run(multi.get(), easy.get(), transfer, connector);
     const CURLcode code = silent ? CURLE_OK : outcome(multi.get());
     curl_multi_remove_handle(multi.get(), easy.get());
 
@@ -202,6 +273,13 @@ class CurlHttpClient final : public HttpClient {
     if (silent)
       return failure(result, HttpFailure::Timeout,
                      "no data received for " + std::to_string(request.readTimeoutMs) + " ms");
+    if (code == CURLE_COULDNT_CONNECT && connector.timedOut())
+      return failure(result, HttpFailure::Timeout,
+                     "connection to " + request.url + " timed out after " + std::to_string(request.connectTimeoutMs) + " ms");
+    if (code == CURLE_COULDNT_CONNECT && connector.lastError() != 0)
+      return failure(result, HttpFailure::Connect,
+                     "cannot connect to " + request.url + ": " +
+                         std::error_code(connector.lastError(), std::system_category()).message());
     if (code != CURLE_OK)
       return failure(result, classify(code, result.response.status),
                      errorBuffer[0] ? std::string(errorBuffer) : std::string(curl_easy_strerror(code)));
@@ -236,8 +314,6 @@ class CurlHttpClient final : public HttpClient {
       headers.reset(curl_slist_append(nullptr, ("Accept: " + request.accept).c_str()));
       curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     }
-    if (request.connectTimeoutMs > 0)
-      curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
     // The library follows any number of redirects unless told otherwise.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, followsRedirects(request) ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(std::max(request.redirects.limit, 0)));
@@ -249,11 +325,11 @@ class CurlHttpClient final : public HttpClient {
   }
 
   // Drives the transfer; true when it was ended for silence.
-  static bool run(CURLM* multi, CURL* easy, Transfer& transfer) {
+  static bool run(CURLM* multi, CURL* easy, Transfer& transfer, const TcpConnector& connector) {
     for (;;) {
       int running = 0;
       if (curl_multi_perform(multi, &running) != CURLM_OK || running == 0) return false;
-      transfer.noteConnected(easy);
+      transfer.noteConnected(easy, connector.connected());
       if (transfer.silentTooLong()) return true;
       curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
     }

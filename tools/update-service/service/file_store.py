@@ -45,8 +45,9 @@ class FileStore:
                             help="edition folder to serve (default: mero)")
         parser.add_argument("--store-fault", action="append", default=[], metavar="ENTRY=FAULT",
                             help="start with an entry in a fault mode, one of: " + ", ".join(FAULTS))
-        parser.add_argument("--store-bulk", metavar="COUNT:MB",
-                            help="serve COUNT archives of MB megabytes in all instead of the sample launcher")
+        parser.add_argument("--store-bulk", metavar="COUNT:MB[:stored]",
+                            help="serve COUNT archives of MB megabytes in all instead of the sample launcher "
+                                 "(stored: not compressed)")
         parser.add_argument("--store-read-limit", type=int, default=0,
                             help="bytes per second per transfer (0: as fast as it goes)")
 
@@ -59,8 +60,8 @@ class FileStore:
         self.home = tempfile.mkdtemp(prefix="tilvo-store-")
         entries = None
         if args.store_bulk:
-            count, _, megabytes = args.store_bulk.partition(":")
-            entries = bulk_entries(int(count), int(float(megabytes) * 1024 * 1024))
+            count, megabytes, *packing = args.store_bulk.split(":")
+            entries = bulk_entries(int(count), int(float(megabytes) * 1024 * 1024), packing == ["stored"])
         self.files = LauncherFiles(self.home, args.store_program, args.store_installer,
                                    args.store_edition or ["mero"], entries)
         self.initial_faults = [self._parse_fault(f) for f in args.store_fault]

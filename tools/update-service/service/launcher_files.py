@@ -25,8 +25,9 @@ INSTALLER = "Tilvo_install.exe"
 class Entry:
     """One manifest entry: its archive and what is in it (archive name -> source program or text)."""
 
-    def __init__(self, member, downname, orgname, version, redo, files, path=""):
+    def __init__(self, member, downname, orgname, version, redo, files, path="", stored=False):
         self.member = member
+        self.stored = stored  # packed without compression
         self.downname = downname
         self.orgname = orgname
         self.version = version
@@ -54,11 +55,12 @@ def default_entries():
     ]
 
 
-def bulk_entries(count, total_bytes):
-    """`count` archives of `total_bytes` in all, for measurements: each holds one data file below "bulk"."""
+def bulk_entries(count, total_bytes, stored=False):
+    """`count` archives of `total_bytes` in all, for measurements: each holds one data file below "bulk",
+    deflated or (`stored`) as it is, so that an archive is as large as its data."""
     size = max(1, total_bytes // count)
     return [Entry("bulk%03d" % i, "bulk%03d.zip" % i, "bulk%03d.dat" % i, "0.0.0.0", "false",
-                  {"bulk%03d.dat" % i: "data:%d" % size}, path="bulk") for i in range(count)]
+                  {"bulk%03d.dat" % i: "data:%d" % size}, path="bulk", stored=stored) for i in range(count)]
 
 
 def _write_data(path, size, seed):
@@ -125,7 +127,8 @@ class LauncherFiles:
             return
         staging = tempfile.mkdtemp(dir=self.work)
         try:
-            with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+            method = zipfile.ZIP_STORED if entry.stored else zipfile.ZIP_DEFLATED
+            with zipfile.ZipFile(archive, "w", method, allowZip64=True) as z:
                 for name, kind in entry.files.items():
                     z.write(self._source(staging, entry, name, kind), name)
                 if entry.fault == "traversal":
