@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -135,9 +136,14 @@ class TfInstUpdate {
   void GoogleDrive_DownLoad_Thread_Create(const std::string& src_, const std::string& dest,
                                           const std::string& org_name_);
   void Do_OnGoogleDrive_DownLoadStatus(const std::string& Status_);
+  // Main thread: a status message posted by a download thread. Messages are handled one at a time, in the
+  // order they arrived; one arriving while another is handled (in the waits of an installation) waits.
+  void ReceiveGoogleDriveStatus(std::string Status_);
 
  private:
   bool closed_ = false;
+  std::deque<std::string> pendingStatus_;
+  bool handlingStatus_ = false;
 };
 
 // The one window of the process (set while it exists).

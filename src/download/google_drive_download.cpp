@@ -110,10 +110,20 @@ void TfInstUpdate::GoogleDrive_DownLoad_Thread_Create(const std::string& src_, c
   thread->SourceUrl = src_;
   thread->DestPath = dest;
   thread->Original_Name = org_name_;
-  thread->OnDownLoadStatus = [this](const std::string& Status_) {
-    RunHandler([&] { Do_OnGoogleDrive_DownLoadStatus(Status_); });
-  };
+  thread->OnDownLoadStatus = [this](const std::string& Status_) { ReceiveGoogleDriveStatus(Status_); };
   thread->Start();
+}
+
+void TfInstUpdate::ReceiveGoogleDriveStatus(std::string Status_) {
+  pendingStatus_.push_back(std::move(Status_));
+  if (handlingStatus_) return;  // called from within a handler's wait: the loop below takes it next
+  handlingStatus_ = true;
+  while (!pendingStatus_.empty()) {
+    const std::string next = std::move(pendingStatus_.front());
+    pendingStatus_.pop_front();
+    RunHandler([&] { Do_OnGoogleDrive_DownLoadStatus(next); });
+  }
+  handlingStatus_ = false;
 }
 
 void TfInstUpdate::Do_OnGoogleDrive_DownLoadStatus(const std::string& Status_) {

@@ -191,6 +191,31 @@ TEST(Do_OnGoogleDrive_DownLoadStatus, OneFailureOfThreeFallsBackToTheFileStore) 
   EXPECT_TRUE(PumpUntil([] { return DownloadThread->WaitFor(0ms); }, 10s));
 }
 
+TEST(ReceiveGoogleDriveStatus, AMessageArrivingDuringTheWaitsOfAnotherWaitsForItsEnd) {
+  CloudRoute r;
+  r.form.FDownLoad_TotalCount = 3;
+  const auto complete = [](const std::string& name) {
+    return R"({"command":"download_complete","file":"C:\\x\\)" + name + R"(","org_name":")" + name + R"(.exe"})";
+  };
+  // Posted before the first is handled: they arrive while it waits after stopping its program.
+  platform::loop().post([&] { r.form.ReceiveGoogleDriveStatus(complete("b.zip")); });
+  platform::loop().post([&] { r.form.ReceiveGoogleDriveStatus(complete("c.zip")); });
+  r.form.ReceiveGoogleDriveStatus(complete("a.zip"));
+  EXPECT_TRUE(PumpUntil([&] { return r.form.FDownLoad_Count == 3; }, 10s));
+
+  std::vector<std::string> order;
+  for (const auto& line : r.sb.log().lines())
+    if (line.find("FileDownLoadComplete : ") != std::string::npos || line.find("FInstCount : ") != std::string::npos)
+      order.push_back(line.substr(line.find(" : ") + 3));
+  const std::vector<std::string> expected = {
+      "FileDownLoadComplete : C:\\x\\a.zip, C:\\x\\, False", "FInstCount : 1",
+      "FileDownLoadComplete : C:\\x\\b.zip, C:\\x\\, False", "FInstCount : 2",
+      "FileDownLoadComplete : C:\\x\\c.zip, C:\\x\\, False", "FInstCount : 3",
+      "FileDownLoadComplete : , , False, True, "};
+  ASSERT_GE(order.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(order[i].rfind(expected[i], 0), 0u) << i << ": " << order[i];
+}
+
 TEST(Do_OnGoogleDrive_DownLoadStatus, StatusMessagesAreNotCountedAndTheLastCompleteEndsTheRun) {
   CloudRoute r;
   r.form.FDownLoad_TotalCount = 1;

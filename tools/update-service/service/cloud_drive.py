@@ -102,6 +102,12 @@ class StoredBody:
                 yield piece
 
 
+class _DriveServer(ThreadingHTTPServer):
+    # Many downloads start at once: a short listen queue would drop their connections (the default is 5).
+    request_queue_size = 128
+    daemon_threads = True
+
+
 class _RouteSwitch:
     """The template value of "inst_use_google_drive_": JSON true or false as the drive's switch stands."""
 
@@ -249,7 +255,7 @@ class CloudDrive:
         _, cert, key = certificates
         tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         tls.load_cert_chain(cert, key)
-        httpd = ThreadingHTTPServer((HOST, port), self._handler())
+        httpd = _DriveServer((HOST, port), self._handler())
         httpd.daemon_threads = True
         # The handshake happens in the request's own thread, so a slow client holds up nobody else.
         httpd.socket = tls.wrap_socket(httpd.socket, server_side=True, do_handshake_on_connect=False)
