@@ -72,7 +72,7 @@ for item in json.load(open(sys.argv[1]))["list"]:
 PY
 cat > "$work/download.sh" <<SCRIPT
 set -e
-curl -s -S --fail --parallel --parallel-max $count --cacert "$ca" -K "$work/curl.config"
+curl -s -S --no-progress-meter --fail --parallel --parallel-max $count --cacert "$ca" -K "$work/curl.config"
 SCRIPT
 cat > "$work/by_hand.sh" <<SCRIPT
 set -e
