@@ -21,39 +21,17 @@ megabytes=${2:-400}
 packing=${3:-deflated}
 build=${TILVO_BENCH_BUILD:-build-bench}
 
-scripts/deps
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTILVO_BUILD_TESTS=OFF -DTILVO_TEST_CA=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tilvo_install tilvo_sample_program >"$build.log" 2>&1 || { cat "$build.log"; exit 1; }
-
-work=$(mktemp -d /tmp/tilvo-bench-XXXXXX)
-service_pid=
-cleanup() {
-  [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/common.sh
+bench_build
 
 bulk="$count:$megabytes"
 [ "$packing" = stored ] && bulk="$bulk:stored"
 echo "Preparing the drive: $count archives, $megabytes MB ($packing) ..."
-/usr/bin/python3 tools/update-service/update_service.py --quiet --port 0 --control-port 0 --store-port 0 \
-  --cloud-port 0 --cloud-route --cloud-ca "$build/test-ca/tilvo-test-ca.pem" "$build/test-ca/tilvo-test-ca.key" \
-  --store-bulk "$bulk" --store-program "$build/bin/tilvo_sample_program" \
-  --store-installer "$build/bin/Tilvo_install.exe" --ready-file "$work/ready.json" 2>"$work/service.log" &
-service_pid=$!
-for _ in $(seq 1 3000); do [ -f "$work/ready.json" ] && break; sleep 0.1; done
-[ -f "$work/ready.json" ] || { cat "$work/service.log"; echo "the update service did not start" >&2; exit 1; }
-read -r hosts index_url < <(/usr/bin/python3 -c '
-import json, sys
-r = json.load(open(sys.argv[1]))
-print(r["servers"]["hosts_env"], "http://" + r["servers"]["hosts"][2] + "/inst/googledrive/mero.json")' "$work/ready.json")
+bench_service --cloud-route --store-bulk "$bulk"
+index_url="http://$(bench_ready 'r["servers"]["hosts"][2]')/inst/googledrive/mero.json"
 
 # 1. The installer, from a folder of its own, debug lines off.
-mkdir -p "$work/installer" "$work/root"
-cp "$build/bin/Tilvo_install.exe" "$work/installer/"
-printf '[setup]\r\nis_debug=0\r\n' > "$work/installer/setup.ini"
-TILVO_ROOT="$work/root" TILVO_SERVER_HOSTS="$hosts" TILVO_CONNECTED=1 TILVO_NATIVE_ARCH=x64 \
-  /usr/bin/time -f "%e %U %S %M" -o "$work/installer.time" "$work/installer/Tilvo_install.exe" /s 2>"$work/installer.log"
+bench_installer
 installed="$work/root/drive_c/Tilvo launcher/bulk"
 if grep -q download_error "$work/installer.log"; then
   grep download_error "$work/installer.log" >&2

@@ -15,37 +15,15 @@ count=${1:-50}
 megabytes=${2:-300}
 build=${TILVO_BENCH_BUILD:-build-bench}
 
-scripts/deps
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTILVO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tilvo_install tilvo_sample_program >"$build.log" 2>&1 || { cat "$build.log"; exit 1; }
-
-work=$(mktemp -d /tmp/tilvo-bench-XXXXXX)
-service_pid=
-cleanup() {
-  [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/common.sh
+bench_build
 
 echo "Preparing the store: $count archives, $megabytes MB ..."
-/usr/bin/python3 tools/update-service/update_service.py --quiet --port 0 --control-port 0 --store-port 0 \
-  --store-bulk "$count:$megabytes" --store-program "$build/bin/tilvo_sample_program" \
-  --store-installer "$build/bin/Tilvo_install.exe" --ready-file "$work/ready.json" 2>"$work/service.log" &
-service_pid=$!
-for _ in $(seq 1 600); do [ -f "$work/ready.json" ] && break; sleep 0.1; done
-[ -f "$work/ready.json" ] || { cat "$work/service.log"; echo "the update service did not start" >&2; exit 1; }
-read -r hosts ftp_url < <(/usr/bin/python3 -c '
-import json, sys
-r = json.load(open(sys.argv[1]))
-print(r["servers"]["hosts_env"], r["store"]["ftp_url"])' "$work/ready.json")
-store="ftp://pelmar:pelmar4071@${ftp_url}mero/x64"
+bench_service --store-bulk "$count:$megabytes"
+store="ftp://pelmar:pelmar4071@$(bench_ready 'r["store"]["ftp_url"]')mero/x64"
 
 # 1. The installer, from a folder of its own, debug lines off.
-mkdir -p "$work/installer" "$work/root"
-cp "$build/bin/Tilvo_install.exe" "$work/installer/"
-printf '[setup]\r\nis_debug=0\r\n' > "$work/installer/setup.ini"
-TILVO_ROOT="$work/root" TILVO_SERVER_HOSTS="$hosts" TILVO_CONNECTED=1 TILVO_NATIVE_ARCH=x64 \
-  /usr/bin/time -f "%e %U %S %M" -o "$work/installer.time" "$work/installer/Tilvo_install.exe" /s 2>/dev/null
+bench_installer
 
 # 2. curl and unzip, the same archives into the same layout.
 cat > "$work/by_hand.sh" <<SCRIPT

@@ -73,6 +73,15 @@ bool waitForLineAfter(InstallerProcess& installer, const std::string& after, con
   return false;
 }
 
+// On the install page: ticks the agreement, then clicks Install.
+void agreeAndInstall(const UpdateService& service, InstallerProcess& installer, const ScreenRect& window) {
+  const std::string page = service.url(3, "/inst/install.html");
+  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#chk_agree", "#install"});
+  clickIn(window, rects.at("#chk_agree"));
+  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
+  clickIn(window, rects.at("#install"));
+}
+
 // The themes the service offers, in the order the installer sends them.
 std::vector<std::string> offeredThemes(const UpdateService& service) {
   const auto config = ParseJson(service.configuration(3));
@@ -136,13 +145,9 @@ TEST(InstallerOnTheDisplay, TheInstallPageTakesItsSizeCentredAndTheUserInstallsF
 TEST(InstallerOnTheDisplay, AnInteractiveInstallShowsItsProgressOnThePageAndStartsTheLauncher) {
   UpdateService service;
   auto installer = startInstaller(service, {});
-  const std::string page = service.url(3, "/inst/install.html");
   const auto window = waitForWindow(kPageWidth, kPageHeight, 20s);
   ASSERT_TRUE(window);
-  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#chk_agree", "#install"});
-  clickIn(*window, rects.at("#chk_agree"));
-  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
-  clickIn(*window, rects.at("#install"));
+  ASSERT_NO_FATAL_FAILURE(agreeAndInstall(service, installer, *window));
 
   // Each refresh shows the run's and the current file's percentage: "<script>, done, to fetch, run".
   ASSERT_TRUE(installer.waitForLog("instinfo(\"", 20s));
@@ -173,13 +178,9 @@ TEST(InstallerOnTheDisplay, ACloudDriveInstallShowsItsProgressPerFinishedFile) {
                                           "Tilvo_Tool.zip"};
   for (const auto& file : files) service.cloud("/file/" + file + "/chunked");
   auto installer = startInstaller(service, {});
-  const std::string page = service.url(3, "/inst/install.html");
   const auto window = waitForWindow(kPageWidth, kPageHeight, 20s);
   ASSERT_TRUE(window);
-  const auto rects = testing::elementRects(page, kPageWidth, kPageHeight, {"#chk_agree", "#install"});
-  clickIn(*window, rects.at("#chk_agree"));
-  ASSERT_TRUE(waitForLineAfter(installer, "MeroInst MouseClick: element.tagName : INPUT, chk_agree", "True"));
-  clickIn(*window, rects.at("#install"));
+  ASSERT_NO_FATAL_FAILURE(agreeAndInstall(service, installer, *window));
   ASSERT_EQ(installer.waitFor(60s), 0) << "the installer ends by itself after the run";
 
   // The page got the share of finished files, rising to 100; only the files' final messages asked for it.

@@ -117,7 +117,12 @@ TEST(CloudRoute, WhatTheDriveDoesNotDeliverComesFromTheFileStore) {
     }
     EXPECT_EQ(CountLines(log, "download_error"), c.error.empty() ? 0 : 1) << c.mode;
     // After the last message the file-store run starts and fetches exactly the file still missing.
-    EXPECT_GT(FindLine(log, "Process_Download : " + kInstallFolder), reported) << c.mode;
+    const int storeRun = FindLine(log, "Process_Download : " + kInstallFolder);
+    EXPECT_GT(storeRun, reported) << c.mode;
+    // It counts from 1: its one file makes 2.
+    const int counted = FindLine(log, "FInstCount : ", storeRun);
+    ASSERT_GT(counted, storeRun) << c.mode;
+    EXPECT_EQ(log[counted], "FInstCount : 2") << c.mode;
     EXPECT_EQ(m.service.storeTransfers(), std::vector<std::string>{kStoreX64 + archive}) << c.mode;
     EXPECT_EQ(installedNames(m.host()), kInstalledFiles) << c.mode;
     // The final step, once, registers and starts the launcher as the cloud-drive run decided.

@@ -190,7 +190,12 @@ TEST_F(GDriveThreadTest, ALargeFileIsStreamedToDisk) {
   EXPECT_EQ(messages.back()["command"], "download_complete");
   EXPECT_EQ(platform::fileSystem().fileSize(kDest), kSize);
   std::printf("peak resident memory: %ld KB before, %ld KB after a %lld byte download\n", before, after, kSize);
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed memory in quarantine (256 MB by default): the figure says nothing here.
+  (void)after;
+#else
   EXPECT_LT(after, 256 * 1024) << "peak RSS in KB";
+#endif
   platform::fileSystem().deleteFile(kDest);
 }
 
